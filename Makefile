@@ -1,0 +1,48 @@
+# The two commands of the README: `make run` and `make test`.
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps build run test test-plain test-asan test-tsan format clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build/CMakeCache.txt:
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+build: deps build/CMakeCache.txt
+	cmake --build build -j $(JOBS)
+
+run: build
+	@scripts/run-gadget build/bin
+
+build-asan/CMakeCache.txt:
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTARVIK_BENCHMARKS=OFF \
+	  "-DTARVIK_SANITIZE=address;undefined" $(CMAKE_FLAGS)
+
+build-tsan/CMakeCache.txt:
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVIK_BENCHMARKS=OFF \
+	  -DTARVIK_SANITIZE=thread $(CMAKE_FLAGS)
+
+test-plain: build
+	cd build && ctest --output-on-failure -j $(JOBS)
+
+test-asan: deps build-asan/CMakeCache.txt
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+test-tsan: deps build-tsan/CMakeCache.txt
+	cmake --build build-tsan -j $(JOBS)
+	cd build-tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	  ctest --output-on-failure -j $(JOBS) -L threads
+
+test: test-plain test-asan test-tsan
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build build-asan build-tsan

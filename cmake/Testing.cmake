@@ -1,0 +1,11 @@
+# A GoogleTest executable registered with CTest. LABELS "threads" puts it in
+# the ThreadSanitizer run as well.
+function(tarvik_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  tarvik_warnings(${name})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
+  gtest_discover_tests(${name}
+    PROPERTIES LABELS "${T_LABELS}" TIMEOUT 120
+    DISCOVERY_TIMEOUT 60)
+endfunction()

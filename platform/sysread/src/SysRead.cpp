@@ -29,7 +29,8 @@ struct Fd {
 };
 
 // Splits "temp12_input" into kind "temp", index 12 and suffix "input".
-bool SplitAttribute(std::string_view name, std::string& kind, int& index, std::string_view& suffix) {
+bool SplitAttribute(std::string_view name, std::string& kind, int& index,
+                    std::string_view& suffix) {
     auto underscore = name.find('_');
     if (underscore == std::string_view::npos)
         return false;
@@ -60,7 +61,8 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-std::optional<std::string> ReadFile(const fs::path& root, std::string_view path, std::size_t limit) {
+std::optional<std::string> ReadFile(const fs::path& root, std::string_view path,
+                                    std::size_t limit) {
     const fs::path full = Under(root, path);
     Fd f{::open(full.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
     if (f.fd < 0)
@@ -187,8 +189,8 @@ std::vector<HwmonChip> ScanHwmon(const fs::path& root) {
             channel.kind = kind;
             channel.index = index;
             channel.inputPath = attributes + "/" + file;
-            channel.label = ReadAttribute(root, attributes + "/" + kind + std::to_string(index) +
-                                                    "_label");
+            channel.label =
+                ReadAttribute(root, attributes + "/" + kind + std::to_string(index) + "_label");
             chip.channels.push_back(std::move(channel));
         }
         std::sort(chip.channels.begin(), chip.channels.end(),

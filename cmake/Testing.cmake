@@ -5,7 +5,9 @@ function(tarvik_test name)
   add_executable(${name} ${T_SOURCES})
   tarvik_warnings(${name})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
-  gtest_discover_tests(${name}
-    PROPERTIES LABELS "${T_LABELS}" TIMEOUT 120
-    DISCOVERY_TIMEOUT 60)
+  set(_props TIMEOUT 120)
+  if(T_LABELS)
+    list(APPEND _props LABELS "${T_LABELS}")
+  endif()
+  gtest_discover_tests(${name} PROPERTIES ${_props} DISCOVERY_TIMEOUT 60)
 endfunction()

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <hwlib/Export.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace OpenHardwareMonitor::Hardware {
+
+// A reading as the user sees it: empty without a value, else general format
+// with at most 7 significant digits, trailing zeros dropped ("45.5", "100",
+// "1.234568E+07"), with the decimal separator of the user's locale.
+HWLIB_API std::string ReadingText(std::optional<float> value);
+HWLIB_API std::string ReadingText(std::optional<float> value, std::string_view separator);
+
+// The decimal separator of the locale the environment names (LC_ALL,
+// LC_NUMERIC, LANG); "." when that locale is unknown. Read afresh each call.
+HWLIB_API std::string UserDecimalSeparator();
+
+} // namespace OpenHardwareMonitor::Hardware

@@ -58,10 +58,13 @@ void ForgetWindow(HWND hwnd) {
     if (t_caret.owner == hwnd)
         t_caret = Caret{};
     bool captureLost = false;
+    bool wasForeground = false;
     {
         std::lock_guard lock(Input().mutex);
-        if (Input().foreground == hwnd)
+        if (Input().foreground == hwnd) {
             Input().foreground = nullptr;
+            wasForeground = true;
+        }
         if (Input().capture == hwnd) {
             Input().capture = nullptr;
             captureLost = true;
@@ -70,6 +73,13 @@ void ForgetWindow(HWND hwnd) {
     if (captureLost)
         if (ScreenBackend* screen = InstalledScreen())
             screen->CaptureChanged(nullptr);
+    // An owned window that goes away hands the activation back to its owner
+    // (a message box to the dialog it was raised over).
+    if (wasForeground) {
+        HWND owner = GetWindow(hwnd, GW_OWNER);
+        if (owner && IsWindowVisible(owner) && IsWindowEnabled(owner))
+            SetForegroundWindow(owner);
+    }
 }
 
 } // namespace win32::detail
@@ -117,10 +127,23 @@ HWND GetForegroundWindow() {
 BOOL SetForegroundWindow(HWND hwnd) {
     if (!IsWindow(hwnd))
         return FALSE;
-    if (OwnerOf(hwnd) == CurrentThreadId())
+    if (OwnerOf(hwnd) == CurrentThreadId()) {
         ActivateWindow(hwnd, WA_ACTIVE);
-    else
-        PostMessageW(hwnd, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
+        return TRUE;
+    }
+    HWND previous;
+    {
+        std::lock_guard lock(Input().mutex);
+        previous = Input().foreground;
+        if (previous == hwnd)
+            return TRUE;
+        Input().foreground = hwnd;
+    }
+    if (previous && IsWindow(previous))
+        Tell(previous, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), reinterpret_cast<LPARAM>(hwnd));
+    PostMessageW(hwnd, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), reinterpret_cast<LPARAM>(previous));
+    if (ScreenBackend* screen = InstalledScreen())
+        screen->FocusWindowChanged(hwnd);
     return TRUE;
 }
 

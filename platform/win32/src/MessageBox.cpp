@@ -121,11 +121,12 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
     struct Cleanup {
         HWND box, owner;
         bool enable;
+        // The owner is enabled first, so that it takes the activation back.
         ~Cleanup() {
-            if (box && IsWindow(box))
-                DestroyWindow(box);
             if (enable && IsWindow(owner))
                 EnableWindow(owner, TRUE);
+            if (box && IsWindow(box))
+                DestroyWindow(box);
         }
     } cleanup{box, ownerTop, disable};
     if (!box)

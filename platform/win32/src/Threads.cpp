@@ -1,6 +1,7 @@
 #include "Threads.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 #include <unordered_map>
 #include <win32/Kernel.h>
@@ -71,6 +72,41 @@ void RunThread(std::shared_ptr<ThreadRecord> record, LPTHREAD_START_ROUTINE star
 
 thread_local DWORD t_lastError = 0;
 
+// The process's end ends its threads, as the platform's process exit does:
+// every thread still running is stopped (at its next waiting point) before
+// the static objects are destroyed, so that none of them runs on into
+// objects that are going away. A thread that does not reach a waiting point
+// in time is left behind.
+void StopAllThreadsAtExit() {
+    std::vector<std::shared_ptr<ThreadRecord>> running;
+    {
+        std::lock_guard lock(Handles().mutex);
+        for (auto& [handle, record] : Handles().threads)
+            running.push_back(record);
+    }
+    const DWORD self = CurrentThreadId();
+    for (auto& record : running) {
+        if (record->id == self)
+            continue;
+        {
+            std::lock_guard lock(record->mutex);
+            if (record->ended)
+                continue;
+            record->started = true;
+        }
+        record->queue->stopRequested = true;
+        record->queue->Wake();
+        record->cv.notify_all();
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    for (auto& record : running) {
+        if (record->id == self)
+            continue;
+        std::unique_lock lock(record->mutex);
+        record->cv.wait_until(lock, deadline, [&] { return record->ended; });
+    }
+}
+
 } // namespace
 } // namespace win32::detail
 
@@ -89,6 +125,8 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE start,
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
+    static std::once_flag atExit;
+    std::call_once(atExit, [] { std::atexit(StopAllThreadsAtExit); });
     auto record = std::make_shared<ThreadRecord>();
     record->id = NewThreadId();
     record->queue = std::make_shared<ThreadQueue>(record->id);

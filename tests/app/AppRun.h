@@ -1,0 +1,63 @@
+#pragma once
+
+// Runs the real application object on the headless screen, with a script on
+// another thread that plays the user: it waits for windows, reads panels,
+// answers message boxes and presses keys.
+
+#include <Watchdog.h>
+#include <chrono>
+#include <functional>
+#include <mfc/WinApp.h>
+#include <res/Resource.h>
+#include <screen/HeadlessScreen.h>
+#include <string>
+#include <thread>
+#include <win32/Screen.h>
+#include <win32/User.h>
+
+namespace app_test {
+
+inline HWND MainDialog() {
+    for (HWND hwnd : win32::TopLevelWindowsBottomUp())
+        if (GetDlgItem(hwnd, IDC_CPU))
+            return hwnd;
+    return nullptr;
+}
+
+inline HWND DisplayWindow(HWND dialog) {
+    for (HWND hwnd : win32::TopLevelWindowsBottomUp())
+        if (hwnd != dialog && GetWindow(hwnd, GW_OWNER) == dialog &&
+            (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TRANSPARENT))
+            return hwnd;
+    return nullptr;
+}
+
+inline std::wstring Panel(HWND dialog, int id) {
+    wchar_t text[4096]{};
+    GetDlgItemTextW(dialog, id, text, 4096);
+    return text;
+}
+
+// Polls `done` until it holds or `ms` pass; the watchdog of the test bounds
+// everything else.
+template <class F>
+bool Eventually(F done, int ms = 10000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::yield();
+    }
+    return true;
+}
+
+inline int RunApp(screen::HeadlessScreen& screen, std::function<void()> script) {
+    testing_support::Watchdog watchdog(std::chrono::seconds(60));
+    (void)screen;
+    std::thread user(std::move(script));
+    const int code = AfxWinMain();
+    user.join();
+    return code;
+}
+
+} // namespace app_test

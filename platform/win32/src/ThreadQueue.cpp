@@ -85,6 +85,9 @@ struct QueueHolder {
 };
 
 thread_local QueueHolder t_holder;
+// Trivially destructible, so that it can still be read while the thread's
+// other locals are being destroyed.
+thread_local DWORD t_id = 0;
 thread_local bool t_stopThrown = false;
 
 } // namespace
@@ -96,6 +99,7 @@ DWORD NewThreadId() {
 
 void AdoptQueue(std::shared_ptr<ThreadQueue> queue) {
     t_holder.id = queue->ThreadId();
+    t_id = queue->ThreadId();
     {
         std::lock_guard lock(Registry().mutex);
         Registry().queues[queue->ThreadId()] = queue;

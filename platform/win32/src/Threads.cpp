@@ -84,7 +84,7 @@ void StopAllThreadsAtExit() {
         for (auto& [handle, record] : Handles().threads)
             running.push_back(record);
     }
-    const DWORD self = CurrentThreadId();
+    const DWORD self = KnownThreadId();
     for (auto& record : running) {
         if (record->id == self)
             continue;

@@ -76,6 +76,8 @@ void AdoptQueue(std::shared_ptr<ThreadQueue> queue);
 // The calling thread's queue, created on first use.
 std::shared_ptr<ThreadQueue> CurrentQueue();
 DWORD CurrentThreadId();
+// The calling thread's id if it has one already (0 otherwise); safe at exit.
+DWORD KnownThreadId();
 std::shared_ptr<ThreadQueue> QueueOf(DWORD threadId);
 
 // A waiting point: throws ThreadStopped once when this thread's stop has been

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <thread>
 
 namespace ohm = OpenHardwareMonitor::Hardware;
@@ -29,6 +30,16 @@ public:
     }
 };
 
+// The build machine's own disks change while the tests run: fixed sizes
+// instead, so that both threads read the same figures.
+class FixedSpace final : public ohm::IFileSystemStats {
+public:
+    std::optional<ohm::FileSystemSpace> Space(const std::filesystem::path&,
+                                              const std::string&) override {
+        return ohm::FileSystemSpace{1000, 400, 300};
+    }
+};
+
 } // namespace
 
 // The collector's Computer and the report's, updated at the same moment on
@@ -36,6 +47,7 @@ public:
 TEST(Threads, TwoComputersUpdatedAtOnce) {
     ohm::SetRootDirectory(HWLIB_FIXTURES "/amd-desktop-5800x");
     ohm::SetProgramRunner(std::make_shared<Unasked>());
+    ohm::SetFileSystemStats(std::make_shared<FixedSpace>());
     auto work = [](std::vector<std::string>& first, bool& stable, bool report) {
         ohm::Computer computer;
         computer.Open();
@@ -64,5 +76,6 @@ TEST(Threads, TwoComputersUpdatedAtOnce) {
     ASSERT_FALSE(a.empty());
     EXPECT_EQ(a, b);
     ohm::SetProgramRunner(nullptr);
+    ohm::SetFileSystemStats(nullptr);
     ohm::SetRootDirectory("/");
 }

@@ -117,6 +117,8 @@ DWORD CurrentThreadId() {
     return CurrentQueue()->ThreadId();
 }
 
+DWORD KnownThreadId() { return t_id; }
+
 std::shared_ptr<ThreadQueue> QueueOf(DWORD threadId) {
     std::lock_guard lock(Registry().mutex);
     auto it = Registry().queues.find(threadId);

@@ -104,7 +104,7 @@ bool HeadlessScreen::SaveWindow(HWND hwnd, const std::filesystem::path& file) co
 }
 
 void HeadlessScreen::MoveMouse(int x, int y) {
-    win32::InjectMouse(x, y, win32::MouseAction::Move, win32::MouseButton::None);
+    win32::InjectMouse(x, y, win32::MouseAction::Move, win32::MouseButton::NoButton);
 }
 
 void HeadlessScreen::PressLeft(int x, int y) {

@@ -23,21 +23,21 @@ namespace screen {
 namespace {
 
 // What an X window is made of a layer window:
-// - Display: a layered, click-through window fed with a picture: an
+// - Picture: a layered, click-through window fed with a picture: an
 //   override-redirect ARGB window with an empty input shape, so that the
 //   mouse falls through and no window manager touches it.
-// - InputOnly: a layered window at an alpha too small to see (the dialog
+// - InputSink: a layered window at an alpha too small to see (the dialog
 //   under its display window): it takes input and draws nothing.
-// - Normal: everything else (message boxes): a managed window showing the
+// - Surface: everything else (message boxes): a managed window showing the
 //   window's surface.
-enum class Kind { Display, InputOnly, Normal };
+enum class Kind { Picture, InputSink, Surface };
 
 // A layered window below this constant alpha shows nothing a user can see.
 constexpr BYTE kInvisibleAlpha = 16;
 
 struct XWin {
     ::Window xid = 0;
-    Kind kind = Kind::Normal;
+    Kind kind = Kind::Surface;
     bool mapped = false;
     RECT rect{};
     GC gc = nullptr;
@@ -124,11 +124,11 @@ struct X11Screen::Impl {
     static Kind KindOf(HWND hwnd, const win32::WindowPicture& picture) {
         const auto ex = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE));
         if ((ex & WS_EX_LAYERED) && (ex & WS_EX_TRANSPARENT))
-            return Kind::Display;
+            return Kind::Picture;
         if ((ex & WS_EX_LAYERED) && !picture.perPixelAlpha &&
             picture.constantAlpha < kInvisibleAlpha)
-            return Kind::InputOnly;
-        return Kind::Normal;
+            return Kind::InputSink;
+        return Kind::Surface;
     }
 
     void SetTitle(::Window xid, HWND hwnd) {
@@ -161,7 +161,7 @@ struct X11Screen::Impl {
                             KeyReleaseMask | StructureNotifyMask | ExposureMask | FocusChangeMask;
         XSetWindowAttributes attrs{};
         attrs.event_mask = events;
-        if (kind == Kind::Display) {
+        if (kind == Kind::Picture) {
             attrs.override_redirect = True;
             attrs.colormap = argbColormap;
             attrs.border_pixel = 0;
@@ -175,7 +175,7 @@ struct X11Screen::Impl {
             // No input region at all: the mouse falls through to what is below.
             XShapeCombineRectangles(dpy, w.xid, ShapeInput, 0, 0, nullptr, 0, ShapeSet, Unsorted);
             w.gc = XCreateGC(dpy, w.xid, 0, nullptr);
-        } else if (kind == Kind::InputOnly) {
+        } else if (kind == Kind::InputSink) {
             attrs.event_mask = events & ~ExposureMask;
             w.xid = XCreateWindow(dpy, root, r.left, r.top, static_cast<unsigned>(width),
                                   static_cast<unsigned>(height), 0, 0, InputOnly, CopyFromParent,
@@ -221,7 +221,7 @@ struct X11Screen::Impl {
     }
 
     void Push(XWin& w, const win32::WindowPicture& picture) {
-        if (w.kind == Kind::InputOnly || !w.gc || picture.width <= 0 || picture.height <= 0)
+        if (w.kind == Kind::InputSink || !w.gc || picture.width <= 0 || picture.height <= 0)
             return;
         const std::size_t n = static_cast<std::size_t>(picture.width) * picture.height;
         w.buffer.resize(n);
@@ -230,7 +230,7 @@ struct X11Screen::Impl {
         const unsigned a = picture.constantAlpha;
         for (std::size_t i = 0; i < n && i < picture.pixels.size(); ++i) {
             std::uint32_t p = picture.pixels[i];
-            if (w.kind == Kind::Normal) {
+            if (w.kind == Kind::Surface) {
                 w.buffer[i] = p | 0xFF000000u;
                 continue;
             }
@@ -249,8 +249,8 @@ struct X11Screen::Impl {
     void Repaint(XWin& w) {
         if (w.buffer.empty() || !w.gc)
             return;
-        Visual* visual = w.kind == Kind::Display ? argbVisual : DefaultVisual(dpy, screenNumber);
-        const int depth = w.kind == Kind::Display ? 32 : DefaultDepth(dpy, screenNumber);
+        Visual* visual = w.kind == Kind::Picture ? argbVisual : DefaultVisual(dpy, screenNumber);
+        const int depth = w.kind == Kind::Picture ? 32 : DefaultDepth(dpy, screenNumber);
         XImage* image = XCreateImage(dpy, visual, static_cast<unsigned>(depth), ZPixmap, 0,
                                      reinterpret_cast<char*>(w.buffer.data()),
                                      static_cast<unsigned>(w.bufferWidth),
@@ -294,7 +294,7 @@ struct X11Screen::Impl {
             XMapRaised(dpy, w.xid);
             w.mapped = true;
         }
-        if (kind == Kind::Display) {
+        if (kind == Kind::Picture) {
             // The picture stays directly above the window it shows.
             XRaiseWindow(dpy, w.xid);
         }
@@ -316,7 +316,7 @@ struct X11Screen::Impl {
                 e.xbutton.button == Button1 ? win32::MouseButton::Left : win32::MouseButton::Right;
             if (e.type == ButtonPress)
                 if (HWND hwnd = HwndOf(e.xbutton.window))
-                    if (windows[hwnd].kind != Kind::Display)
+                    if (windows[hwnd].kind != Kind::Picture)
                         XSetInputFocus(dpy, e.xbutton.window, RevertToParent, e.xbutton.time);
             win32::InjectMouse(e.xbutton.x_root, e.xbutton.y_root,
                                e.type == ButtonPress ? win32::MouseAction::Press
@@ -329,7 +329,7 @@ struct X11Screen::Impl {
             while (XCheckTypedEvent(dpy, MotionNotify, &e)) {
             }
             win32::InjectMouse(e.xmotion.x_root, e.xmotion.y_root, win32::MouseAction::Move,
-                               win32::MouseButton::None);
+                               win32::MouseButton::NoButton);
             return;
         }
         case KeyPress:
@@ -357,7 +357,7 @@ struct X11Screen::Impl {
             if (!hwnd)
                 return;
             XWin& w = windows[hwnd];
-            if (w.kind == Kind::Display)
+            if (w.kind == Kind::Picture)
                 return;
             // A window manager moved the window: the layer follows.
             int x = 0, y = 0;
@@ -432,7 +432,7 @@ struct X11Screen::Impl {
         if (focChanged && foc) {
             auto it = windows.find(foc);
             if (it != windows.end() && it->second.xid && it->second.mapped &&
-                it->second.kind != Kind::Display) {
+                it->second.kind != Kind::Picture) {
                 XWindowAttributes attrs{};
                 if (XGetWindowAttributes(dpy, it->second.xid, &attrs) &&
                     attrs.map_state == IsViewable)

@@ -49,7 +49,7 @@ ScreenBackend* InstalledScreen();
 // Neutral input from a back end, in screen coordinates. It is queued to the
 // thread that owns the window under the pointer (or the capture, or the
 // keyboard focus) and turned into window messages there.
-enum class MouseButton { None, Left, Right };
+enum class MouseButton { NoButton, Left, Right };
 enum class MouseAction { Move, Press, Release };
 void InjectMouse(int x, int y, MouseAction action, MouseButton button);
 void InjectKey(UINT virtualKey, bool down);

@@ -1,6 +1,7 @@
 #include <app/TarvikApp.h>
 #include <app/TarvikDlg.h>
-#include <mfc/Afx.h>
+#include <mfc/WinApp.h>
+#include <mfc/WinThread.h>
 #include <skin/InitOrder.h>
 #include <win32/User.h>
 

@@ -2,8 +2,9 @@
 #include <collectors/Collectors.h>
 #include <exception>
 #include <hwlib/Computer.h>
-#include <mfc/Afx.h>
 #include <mfc/FileFind.h>
+#include <mfc/WinApp.h>
+#include <mfc/WinThread.h>
 #include <res/Resource.h>
 #include <win32/User.h>
 

@@ -1,7 +1,8 @@
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
-#include <mfc/Afx.h>
+#include <mfc/WinApp.h>
+#include <mfc/WinThread.h>
 #include <skin/ImgDialogBase.h>
 #include <skin/InitOrder.h>
 #include <skin/Utility.h>

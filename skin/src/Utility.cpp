@@ -1,9 +1,13 @@
 #include <cstring>
-#include <mfc/Afx.h>
+#include <mfc/WinApp.h>
+#include <mfc/WinThread.h>
 #include <new>
 #include <skin/InitOrder.h>
 #include <skin/Utility.h>
+#include <win32/Bitmaps.h>
 #include <win32/Com.h>
+#include <win32/Gdi.h>
+#include <win32/GlobalMemory.h>
 #include <win32/Kernel.h>
 
 namespace Gdiplus {

@@ -15,7 +15,7 @@ fs::path ExecutableFolder() {
 }
 
 // Runs a command, returning what it printed and its exit status.
-std::pair<std::string, int> Run(const std::string& command) {
+std::pair<std::string, int> RunCommand(const std::string& command) {
     std::string out;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe)
@@ -32,9 +32,9 @@ TEST(TarvikShot, FromAFolderWithoutTheLibraryShowsTheBoxAndTakesThePicture) {
     const fs::path dir = fs::temp_directory_path() / ("tarvik-shot-" + std::to_string(::getpid()));
     fs::create_directories(dir);
     const fs::path picture = dir / "p.png";
-    const auto [out, code] =
-        Run("cd '" + dir.string() + "' && '" + (ExecutableFolder() / "tarvik-shot").string() +
-            "' --seconds 1.5 --picture p.png");
+    const auto [out, code] = RunCommand("cd '" + dir.string() + "' && '" +
+                                        (ExecutableFolder() / "tarvik-shot").string() +
+                                        "' --seconds 1.5 --picture p.png");
     EXPECT_EQ(code, 0);
     EXPECT_NE(out.find("{\"messagebox\": {\"caption\": \"tarvik-shot\", \"text\": "
                        "\"OpenHardwareMonitorLib.dll not found.\", \"type\": 48}}"),

@@ -1,0 +1,23 @@
+#pragma once
+
+// The fixed-column scan of an item's text report: find a label, go a fixed
+// number of characters on from its first character, copy at most a fixed
+// number of characters and cut the copy at a stop character.
+
+#include <mfc/String.h>
+#include <win32/Types.h>
+
+struct _tagScanField {
+    LPCWSTR lpszLabel;
+    int nOffset; // from the label's first character
+    int nCount;  // characters copied at most
+    WCHAR chStop;
+};
+
+inline constexpr _tagScanField kStartStopCount{L"Start/Stop Count", 66, 9, L' '};
+inline constexpr _tagScanField kPowerOnHours{L"Power-On Hours (POH)", 66, 9, L' '};
+inline constexpr _tagScanField kMainboardManufacturer{L"Mainboard Manufacturer:", 24, 99, L'\r'};
+
+// The value of `field` in `strReport`; empty when the label is missing or the
+// report ends before the copy would start.
+CString ReportScan(const CString& strReport, const _tagScanField& field);

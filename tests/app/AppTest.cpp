@@ -111,4 +111,35 @@ TEST(App, FromAFolderWithTheLibraryTheHardwareCollectorFillsThePanels) {
     EXPECT_EQ(mem.rfind(L"内存  \n", 0), 0u);
 }
 
+TEST(App, EnterShowsTheFullReportAndTheDialogKeepsRunning) {
+    const fs::path before = fs::current_path();
+    fs::current_path(ExecutableFolder());
+    screen::HeadlessScreen screen;
+    bool aliveAfter = false;
+    RunApp(screen, [&] {
+        HWND dialog = nullptr;
+        ASSERT_TRUE(Eventually([&] { return (dialog = MainDialog()) != nullptr; }));
+        ASSERT_TRUE(Eventually([&] { return IsWindowVisible(dialog) != FALSE; }));
+        for (int press = 1; press <= 2; ++press) {
+            SetForegroundWindow(dialog);
+            win32::InjectKey(VK_RETURN, true);
+            win32::InjectKey(VK_RETURN, false);
+            ASSERT_TRUE(screen.WaitForMessageBoxes(static_cast<std::size_t>(press), 20000));
+            screen.AnswerMessageBox(screen.MessageBoxes().back().box);
+        }
+        aliveAfter = IsWindow(dialog) != FALSE;
+        PostMessageW(dialog, WM_CLOSE, 0, 0);
+    });
+    fs::current_path(before);
+    const auto boxes = screen.MessageBoxes();
+    ASSERT_EQ(boxes.size(), 2u); // two presses, two independent reports
+    for (const auto& box : boxes) {
+        EXPECT_EQ(box.caption, L"app_tests");
+        EXPECT_EQ(box.type, MB_OK); // an OK button and no icon
+        EXPECT_NE(box.text.find(L"Mainboard Manufacturer:"), std::wstring::npos);
+        EXPECT_NE(box.text.find(L"\r\n"), std::wstring::npos);
+    }
+    EXPECT_TRUE(aliveAfter);
+}
+
 } // namespace

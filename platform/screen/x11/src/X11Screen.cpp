@@ -269,6 +269,15 @@ struct X11Screen::Impl {
             gone.insert(hwnd);
             return;
         }
+        // Child windows are drawn into their top-level window's pixels; only
+        // top-level windows are X windows.
+        if (GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) {
+            if (auto it = windows.find(hwnd); it != windows.end()) {
+                Destroy(it->second);
+                windows.erase(it);
+            }
+            return;
+        }
         XWin& w = windows[hwnd];
         const Kind kind = KindOf(hwnd, picture);
         if (!picture.visible) {
@@ -407,13 +416,20 @@ struct X11Screen::Impl {
         }
         for (HWND hwnd : sync)
             Sync(hwnd);
-        for (HWND hwnd : push)
-            if (!sync.count(hwnd)) {
-                win32::WindowPicture picture;
-                auto it = windows.find(hwnd);
-                if (it != windows.end() && it->second.xid && win32::GetWindowPicture(hwnd, picture))
-                    Push(it->second, picture);
+        for (HWND hwnd : push) {
+            if (sync.count(hwnd))
+                continue;
+            auto it = windows.find(hwnd);
+            if (it == windows.end() || !it->second.xid) {
+                // A layered window shows nothing until its first picture:
+                // that picture is what makes its X window.
+                Sync(hwnd);
+                continue;
             }
+            win32::WindowPicture picture;
+            if (win32::GetWindowPicture(hwnd, picture))
+                Push(it->second, picture);
+        }
         if (capChanged) {
             HWND top = cap;
             while (top && GetParent(top) && (GetWindowLongW(top, GWL_STYLE) & WS_CHILD))

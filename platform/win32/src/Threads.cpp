@@ -16,6 +16,11 @@ struct ThreadRecord {
     std::mutex mutex;
     std::condition_variable cv;
     bool started = false; // false while CREATE_SUSPENDED holds it
+    // Stopped before it was ever let run: its procedure never starts. A
+    // thread that was let run starts even when the stop comes before it is
+    // scheduled, and ends at its first waiting point, so that what the
+    // procedure sets up to clean after itself always runs.
+    bool stoppedSuspended = false;
     bool ended = false;
     DWORD exitCode = STILL_ACTIVE;
     DWORD stopCode = 0;
@@ -47,7 +52,12 @@ void RunThread(std::shared_ptr<ThreadRecord> record, LPTHREAD_START_ROUTINE star
     }
     DWORD code = 0;
     try {
-        if (!record->queue->stopRequested.load())
+        bool skip;
+        {
+            std::lock_guard lock(record->mutex);
+            skip = record->stoppedSuspended;
+        }
+        if (!skip)
             code = start(param);
         else
             code = record->stopCode;
@@ -92,6 +102,7 @@ void StopAllThreadsAtExit() {
             std::lock_guard lock(record->mutex);
             if (record->ended)
                 continue;
+            record->stoppedSuspended = !record->started;
             record->started = true;
         }
         record->queue->stopRequested = true;
@@ -182,6 +193,7 @@ BOOL TerminateThread(HANDLE thread, DWORD exitCode) {
                 return TRUE;
             record->stopCode = exitCode;
             record->waiters.push_back(self);
+            record->stoppedSuspended = !record->started;
             record->started = true; // a suspended thread ends without running
         }
         record->queue->stopRequested = true;

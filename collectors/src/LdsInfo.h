@@ -10,7 +10,7 @@ using TPCALLBACK = int (*)();
 using PFNGETINFO2 = int(WINAPI*)(int nIndex);
 using PFNINIT = int(WINAPI*)(int nMode, TPCALLBACK pfnCallback);
 
-// Handed to the library's "Init"; touches no state, so any thread may call it.
+// The library's callback: stateless, so safe from any thread.
 int tp();
 
 // The whole collector, with the library's file name as a parameter so that a

@@ -52,6 +52,5 @@ void MemoryText(OpenHardwareMonitor::Hardware::IHardware& item, _tagRealtimeInfo
 // A reading as the library writes it: empty without a value, the user's
 // decimal separator.
 CString SensorText(const OpenHardwareMonitor::Hardware::ISensor& sensor);
-// The reading text read as a decimal integer from its beginning (12.9 gives
-// 12, no value gives 0).
+// The leading integer of the reading text: 12.9 shows 12, no value 0.
 int WholePercent(const OpenHardwareMonitor::Hardware::ISensor& sensor);

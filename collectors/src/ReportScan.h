@@ -1,8 +1,7 @@
 #pragma once
 
-// The fixed-column scan of an item's text report: find a label, go a fixed
-// number of characters on from its first character, copy at most a fixed
-// number of characters and cut the copy at a stop character.
+// Values taken out of an item's report by column: a fixed offset from a
+// label, a bounded length, cut at a stop character.
 
 #include <mfc/String.h>
 #include <win32/Types.h>

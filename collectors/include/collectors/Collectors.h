@@ -10,8 +10,8 @@
 // IDC_MAINBOARD and IDC_MEM, once a second. Never returns.
 DWORD WINAPI GetRealtimeInfo(LPVOID inHwnd);
 
-// The vendor sensor library: IDC_CPU_TEMP, IDC_FAN, IDC_MB_TEMP and
-// IDC_UNKNOWN, once a second. Returns only when the library cannot be used.
+// Vendor readings into the four small panels, once a second; ends only when
+// the library cannot be used.
 DWORD WINAPI GetLDSInfo(LPVOID inHwnd);
 
 // The performance counters: IDC_PAGES_SEC and IDC_DISK_QUEUE, once a second.

@@ -160,7 +160,7 @@ void AppendFloating(std::wstring& out, const Spec& spec, char conversion, va_lis
         AppendNumber(out, spec, "", conversion, va_arg(args, double));
 }
 
-// Wide unless the spec asks for a narrow argument (h, or the capital form).
+// Wide unless the conversion asks for a narrow argument (h, or the capital form).
 bool NarrowArgument(const Spec& spec) {
     const bool capital = spec.conversion == L'S' || spec.conversion == L'C';
     if (spec.length == Length::Short || spec.length == Length::Char)

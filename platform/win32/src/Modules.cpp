@@ -5,6 +5,7 @@
 #include <string>
 #include <unistd.h>
 #include <win32/Kernel.h>
+#include <win32/Utf8.h>
 
 namespace {
 
@@ -31,26 +32,7 @@ HMODULE Open(const std::string& path) {
 }
 
 std::string Narrow(LPCWSTR text) {
-    std::string out;
-    for (; text && *text; ++text) {
-        const auto c = static_cast<std::uint32_t>(*text);
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
+    return win32::ToUtf8(text ? text : L"");
 }
 
 } // namespace

@@ -117,7 +117,9 @@ DWORD CurrentThreadId() {
     return CurrentQueue()->ThreadId();
 }
 
-DWORD KnownThreadId() { return t_id; }
+DWORD KnownThreadId() {
+    return t_id;
+}
 
 std::shared_ptr<ThreadQueue> QueueOf(DWORD threadId) {
     std::lock_guard lock(Registry().mutex);

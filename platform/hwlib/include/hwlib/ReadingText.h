@@ -8,9 +8,9 @@
 
 namespace OpenHardwareMonitor::Hardware {
 
-// A reading as the user sees it: empty without a value, else general format
-// with at most 7 significant digits, trailing zeros dropped ("45.5", "100",
-// "1.234568E+07"), with the decimal separator of the user's locale.
+// A reading as the user sees it: empty without a value, else 7 significant
+// digits without trailing zeros ("45.5", "100", "1.234568E+07"), in the
+// user's decimal separator.
 HWLIB_API std::string ReadingText(std::optional<float> value);
 HWLIB_API std::string ReadingText(std::optional<float> value, std::string_view separator);
 

@@ -8,6 +8,7 @@
 #include <vector>
 #include <win32/Kernel.h>
 #include <win32/User.h>
+#include <win32/Utf8.h>
 
 // X11 last: its macros (None, Bool, Status, KeyPress, ...) must not reach the
 // layer's headers.
@@ -134,20 +135,7 @@ struct X11Screen::Impl {
     void SetTitle(::Window xid, HWND hwnd) {
         wchar_t text[512]{};
         GetWindowTextW(hwnd, text, 512);
-        std::string utf8;
-        for (const wchar_t* p = text; *p; ++p) {
-            const auto c = static_cast<std::uint32_t>(*p);
-            if (c < 0x80) {
-                utf8.push_back(static_cast<char>(c));
-            } else if (c < 0x800) {
-                utf8.push_back(static_cast<char>(0xC0 | (c >> 6)));
-                utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-            } else {
-                utf8.push_back(static_cast<char>(0xE0 | ((c >> 12) & 0x0F)));
-                utf8.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-                utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-            }
-        }
+        const std::string utf8 = win32::ToUtf8(text);
         XChangeProperty(dpy, xid, netWmName, utf8String, 8, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(utf8.data()),
                         static_cast<int>(utf8.size()));

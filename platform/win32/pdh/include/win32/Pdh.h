@@ -1,9 +1,7 @@
 #pragma once
 
-// Performance Data Helper: real-time queries of the two counters the system
-// samples, "\Memory\Pages/sec" and "\PhysicalDisk(_Total)\Avg. Disk Queue
-// Length", computed from successive samples of /proc/vmstat and /proc/diskstats.
-// Both are rates: a counter has a value once two collections have been made.
+// Performance counters over /proc/vmstat and /proc/diskstats. Both counters
+// we offer are rates, so one needs two collections before it has a value.
 
 #include <win32/Types.h>
 

@@ -18,8 +18,9 @@ struct Settings {
 };
 
 Settings& TheSettings() {
-    static Settings settings;
-    return settings;
+    // Never destroyed: a collector thread may still read it at exit.
+    static Settings* settings = new Settings;
+    return *settings;
 }
 
 } // namespace

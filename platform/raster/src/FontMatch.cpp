@@ -11,8 +11,8 @@ namespace {
 // fontconfig's current configuration and its cached charsets are shared by the
 // whole process. Recursive: a charset may be released while matching.
 std::recursive_mutex& FontconfigLock() {
-    static std::recursive_mutex lock;
-    return lock;
+    static std::recursive_mutex* lock = new std::recursive_mutex; // outlives exit-time threads
+    return *lock;
 }
 
 struct PatternDeleter {

@@ -21,8 +21,9 @@ private:
 };
 
 Locked& Library() {
-    static Locked instance;
-    return instance;
+    // Never destroyed: a caller's thread may still be inside a call at exit.
+    static Locked* instance = new Locked;
+    return *instance;
 }
 
 } // namespace

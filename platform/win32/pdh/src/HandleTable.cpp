@@ -19,8 +19,9 @@ std::uintptr_t Key(Handle handle) {
 } // namespace
 
 HandleTable& HandleTable::Get() {
-    static HandleTable table;
-    return table;
+    // Never destroyed: a collector thread may still be inside a call at exit.
+    static HandleTable* table = new HandleTable;
+    return *table;
 }
 
 PDH_HQUERY HandleTable::Open() {

@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-plain test-asan test-tsan format clean
+.PHONY: all deps build run test test-plain test-asan test-tsan test-fuzz fuzz fuzz-build format clean
 
 all: build
 
@@ -40,10 +40,28 @@ test-tsan: deps build-tsan/CMakeCache.txt
 	cd build-tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	  ctest --output-on-failure -j $(JOBS) -L threads
 
-test: test-plain test-asan test-tsan
+# libFuzzer targets (clang): `make fuzz` runs each for FUZZ_SECONDS, `make
+# test` for a short smoke time.
+FUZZ_SECONDS ?= 60
+FUZZ_SMOKE_SECONDS ?= 10
+
+build-fuzz/CMakeCache.txt:
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTARVIK_BENCHMARKS=OFF -DTARVIK_FUZZ=ON $(CMAKE_FLAGS)
+
+fuzz-build: deps build-fuzz/CMakeCache.txt
+	cmake --build build-fuzz -j $(JOBS) --target tarvik_fuzz_targets
+
+fuzz: fuzz-build
+	fuzz/run build-fuzz $(FUZZ_SECONDS)
+
+test-fuzz: fuzz-build
+	fuzz/run build-fuzz $(FUZZ_SMOKE_SECONDS)
+
+test: test-plain test-asan test-tsan test-fuzz
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-asan build-tsan
+	rm -rf build build-asan build-tsan build-fuzz

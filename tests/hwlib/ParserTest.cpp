@@ -29,6 +29,23 @@ TEST(CpuTimes, SumsBusyAndIdleFieldsPerCpu) {
     EXPECT_FALSE(times[7].present);
 }
 
+// Counters whose sum does not fit 64 bits used to wrap into small busy or
+// idle times. Such a line is garbled, like any other.
+TEST(CpuTimes, ALineWhoseSumWrapsIsGarbled) {
+    std::vector<CpuTimes> times;
+    ParseCpuTimes("cpu0 18446744073709551615 1 0 0\n"
+                  "cpu1 0 0 0 18446744073709551615 1\n"
+                  "cpu2 18446744073709551615 0 0 1\n"
+                  "cpu3 9223372036854775807 0 0 9223372036854775807\n",
+                  times);
+    ASSERT_EQ(times.size(), 4u);
+    EXPECT_FALSE(times[0].present);
+    EXPECT_FALSE(times[1].present);
+    EXPECT_FALSE(times[2].present);
+    EXPECT_TRUE(times[3].present);
+    EXPECT_EQ(times[3].busy + times[3].idle, 18446744073709551614u);
+}
+
 TEST(CpuTimes, KnowsWhenAllCpuLinesAreIn) {
     EXPECT_FALSE(HasAllCpuLines("cpu  1 2 3\ncpu0 1 2"));
     EXPECT_FALSE(HasAllCpuLines("cpu  1 2 3\ncpu0 1 2 3\ncp"));

@@ -13,13 +13,15 @@ class FakeRunner final : public ohm::IProgramRunner {
 public:
     explicit FakeRunner(ohm::ProgramResult result) : m_result(std::move(result)) {}
     ohm::ProgramResult Run(const std::vector<std::string>& argv, std::chrono::milliseconds timeout,
-                           std::size_t) override {
+                           std::size_t outputLimit) override {
         calls.push_back(argv);
         lastTimeout = timeout;
+        lastLimit = outputLimit;
         return m_result;
     }
     std::vector<std::vector<std::string>> calls;
     std::chrono::milliseconds lastTimeout{};
+    std::size_t lastLimit = 0;
 
 private:
     ohm::ProgramResult m_result;
@@ -95,7 +97,11 @@ TEST_F(Reports, AtaValuesSitWhereTheCallersLook) {
     ASSERT_EQ(runner->calls.size(), 1u);
     EXPECT_EQ(runner->calls[0],
               (std::vector<std::string>{"smartctl", "-j", "-A", "-H", "-i", "/dev/sda"}));
+    // A fixed argument list, a time bound and a bounded read of the output.
+    EXPECT_GT(runner->lastTimeout.count(), 0);
     EXPECT_LE(runner->lastTimeout.count(), 10000);
+    EXPECT_GT(runner->lastLimit, 0u);
+    EXPECT_LE(runner->lastLimit, 4u * 1024 * 1024);
 
     EXPECT_EQ(Scan(report, "Power-On Hours (POH)", 66, 9, ' '), "21514");
     // Twelve digits: the caller keeps nine, but the value itself is whole.

@@ -24,3 +24,16 @@ TEST(SpawnRunner, RunsWithoutAShellAndBoundsTimeAndOutput) {
     EXPECT_EQ(flood.status, Status::TooMuchOutput);
     EXPECT_TRUE(flood.output.empty());
 }
+
+// The bound holds however the program misbehaves: it closes its output and
+// lingers, or leaves a child behind that keeps the output open.
+TEST(SpawnRunner, TheTimeBoundHoldsAfterTheOutputEndsOrIsHeldOpen) {
+    SpawnRunner runner;
+    for (const char* script : {"exec >&-; sleep 5", "sleep 5 & echo started"}) {
+        const auto start = std::chrono::steady_clock::now();
+        const auto run = runner.Run({"sh", "-c", script}, 200ms, 1024);
+        EXPECT_EQ(run.status, Status::TimedOut) << script;
+        EXPECT_TRUE(run.output.empty()) << script;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << script;
+    }
+}

@@ -231,6 +231,32 @@ TEST(DecodePng, CorruptDataFailsCleanly) {
     }
 }
 
+// A header that claims 8192 x 8192 over a few bytes of data made the decoder
+// allocate and clear 256 MiB (seconds under a sanitizer) before it found the
+// data short. Such data now fails at once; a picture that really packs that
+// well still decodes.
+TEST(DecodePng, DataFarTooShortForItsSizeFailsBeforeTheImageIsMade) {
+    constexpr std::size_t kIhdr = 8;
+    Bytes huge = Write(Small());
+    for (std::size_t at : {kIhdr + 8, kIhdr + 12}) { // width, height: 0x00002000
+        huge[at] = 0;
+        huge[at + 1] = 0;
+        huge[at + 2] = 0x20;
+        huge[at + 3] = 0;
+    }
+    FixCrc(huge, kIhdr);
+    std::string why;
+    EXPECT_FALSE(DecodePng(huge, &why));
+    EXPECT_EQ(why, "PNG data too short for its size");
+
+    // 1024 rows of 1024 black one-bit pixels: about a thousand bytes to one.
+    const Bytes flat = Write(Spec(1024, 1024, PNG_COLOR_TYPE_GRAY, 1, Bytes(1024 * 128, 0)));
+    const auto image = DecodePng(flat, &why);
+    ASSERT_TRUE(image) << why << " (" << flat.size() << " bytes)";
+    EXPECT_EQ(image->Width(), 1024);
+    EXPECT_EQ(image->Data()[1024 * 1024 - 1], 0xFF000000u);
+}
+
 TEST(EncodePng, RoundTripsStraightAndPremultipliedPixels) {
     auto image = *Bitmap::Create(3, 2);
     const Pixel straight[] = {0xFFFF0000, 0x80FF8000, 0x00000000,

@@ -161,12 +161,35 @@ TEST_F(VendorLib, ProcessorLoadSincePreviousReading) {
     // The garbled sample did not replace the baseline: 995 busy of 1000 rounds to 100.
     tree.Write("proc/stat", "cpu  11295 500 3100 81555 1050 200 300 0 200 0\n");
     EXPECT_EQ(lib.GetInfo2(2), 100);
+    // Counters whose sum does not fit 64 bits used to wrap into a busy time
+    // above the total. Such a line is garbled, and counters near the
+    // top of the range still give a load between 0 and 100.
+    tree.Write("proc/stat", "cpu  18446744073709551615 0 0 1\n");
+    EXPECT_EQ(lib.GetInfo2(2), kTarvikNoReading);
+    tree.Write("proc/stat", "cpu  9223372036854775807 0 0 9223372036854775807\n");
+    EXPECT_EQ(lib.GetInfo2(2), 50);
     // A fresh start forgets the last load until ticks pass again.
     EXPECT_EQ(lib.InitCpuUsage(), 0);
     EXPECT_EQ(lib.GetInfo2(2), kTarvikNoReading);
     tree.Remove("proc/stat");
     EXPECT_EQ(lib.InitCpuUsage(), -1);
     EXPECT_EQ(lib.GetInfo2(2), kTarvikNoReading);
+}
+
+// Amounts beyond 2^63 kB used to wrap in the percentage and gave loads far
+// outside 0 to 100.
+TEST_F(VendorLib, MemoryLoadOfHugeAmountsStaysAPercentage) {
+    TempTree tree;
+    Start(tree.Root());
+    const struct {
+        const char* available;
+        int load;
+    } cases[] = {{"1", 100}, {"4611686018427387906", 50}, {"9223372036854775813", 0}};
+    for (const auto& c : cases) {
+        tree.Write("proc/meminfo", std::string("MemTotal: 9223372036854775813 kB\nMemAvailable: ") +
+                                       c.available + " kB\n");
+        EXPECT_EQ(lib.GetInfo2(5), c.load) << c.available;
+    }
 }
 
 TEST_F(VendorLib, TemperatureRounding) {

@@ -164,4 +164,22 @@ TEST(DialogTemplate, ReaderRejectsEveryTruncation) {
     EXPECT_FALSE(win32::detail::ParseDialogTemplate(nullptr, 100));
 }
 
+// Found by fuzzing: a header that claims 65535 items made the reader set
+// aside room for all of them before reading the first. Such a template fails
+// like any other truncation, and one whose count is smaller than its items
+// reads only the items counted.
+TEST(DialogTemplate, TheItemCountIsOnlyAClaim) {
+    auto bytes = OkCancelDialog().Bytes();
+    constexpr std::size_t kCountAt = 16;
+    bytes[kCountAt] = 0xFF;
+    bytes[kCountAt + 1] = 0xFF;
+    EXPECT_FALSE(win32::detail::ParseDialogTemplate(bytes.data(), bytes.size()));
+    bytes[kCountAt] = 1;
+    bytes[kCountAt + 1] = 0;
+    const auto one = win32::detail::ParseDialogTemplate(bytes.data(), bytes.size());
+    ASSERT_TRUE(one);
+    EXPECT_EQ(one->items.size(), 1u);
+    EXPECT_EQ(one->items[0].title, L"确定");
+}
+
 } // namespace

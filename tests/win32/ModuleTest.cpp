@@ -1,4 +1,5 @@
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -38,8 +39,20 @@ TEST(Modules, TheCurrentDirectoryIsNeverSearched) {
                   fs::copy_options::overwrite_existing);
     const fs::path before = fs::current_path();
     fs::current_path(dir);
-    EXPECT_EQ(LoadLibraryA("OnlyHere.dll"), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+    fs::create_directories(dir / "sub");
+    fs::copy_file(dir / "OnlyHere.dll", dir / "sub" / "OnlyHere.dll",
+                  fs::copy_options::overwrite_existing);
+    for (const char* name :
+         {"OnlyHere.dll", "./OnlyHere.dll", "sub/OnlyHere.dll", "sub/../OnlyHere.dll"}) {
+        EXPECT_EQ(LoadLibraryA(name), nullptr) << name;
+        EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND) << name;
+        EXPECT_EQ(LoadLibraryW(std::wstring(name, name + std::strlen(name)).c_str()), nullptr)
+            << name;
+    }
+    // A relative name with a folder is taken from the executable's folder.
+    HMODULE beside = LoadLibraryA("./TestModule.dll");
+    EXPECT_NE(beside, nullptr);
+    FreeLibrary(beside);
     fs::current_path(before);
     // The same file by its path loads.
     HMODULE m = LoadLibraryA((dir / "OnlyHere.dll").c_str());

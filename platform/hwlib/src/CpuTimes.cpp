@@ -41,12 +41,20 @@ void ParseCpuTimes(std::string_view stat, std::vector<CpuTimes>& out) {
             ++count;
         if (count < 4)
             continue;
+        // Counters whose sum does not fit are garbled, not a wrapped total.
+        std::uint64_t busy = 0, idle = 0, total = 0;
+        bool wraps = false;
+        for (int i : {0, 1, 2, 5, 6, 7})
+            wraps |= __builtin_add_overflow(busy, field[i], &busy);
+        wraps |= __builtin_add_overflow(field[3], field[4], &idle);
+        if (wraps || __builtin_add_overflow(busy, idle, &total))
+            continue;
         if (out.size() <= index)
             out.resize(index + 1);
         CpuTimes& cpu = out[index];
         cpu.present = true;
-        cpu.busy = field[0] + field[1] + field[2] + field[5] + field[6] + field[7];
-        cpu.idle = field[3] + field[4];
+        cpu.busy = busy;
+        cpu.idle = idle;
     }
 }
 

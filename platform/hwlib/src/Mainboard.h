@@ -17,14 +17,16 @@ public:
 
     static bool IsBoardChip(const std::string& name);
 
-private:
     struct Dmi {
         std::string boardVendor, boardName, boardVersion;
         std::string systemVendor, productName;
         std::string biosVendor, biosVersion, biosDate;
     };
-    static Dmi ReadDmi(const std::filesystem::path& root);
+    // The item's name from the board's DMI strings.
     static std::string NameOf(const Dmi& dmi);
+
+private:
+    static Dmi ReadDmi(const std::filesystem::path& root);
 
     Dmi m_dmi;
     std::vector<std::string> m_chipNames;

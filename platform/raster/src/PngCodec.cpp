@@ -80,6 +80,14 @@ int raster_png_read_header(png_structp png, png_infop info, png_uint_32 maxSide,
 
     int depth = png_get_bit_depth(png, info);
     int type = png_get_color_type(png, info);
+    /* Deflate packs at most 1032 bytes into one, so data far too short for the
+       size its header claims is refused before the image is allocated. */
+    unsigned long long bits = (unsigned long long)png_get_image_width(png, info) *
+                              png_get_channels(png, info) * (unsigned)depth;
+    unsigned long long rawBytes = png_get_image_height(png, info) * (1 + (bits + 7) / 8);
+    if (rawBytes / 1032 > ((RasterPngIo*)png_get_io_ptr(png))->size) {
+        png_error(png, "PNG data too short for its size");
+    }
     int hasTrns = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
     png_set_expand(png); /* palette to RGB, grey below 8 bits to 8, tRNS to alpha */
     if (depth == 16) {

@@ -91,18 +91,24 @@ std::optional<std::string> ReadAttribute(const fs::path& root, std::string_view 
     auto text = ReadFile(root, path, 4096);
     if (!text)
         return std::nullopt;
-    std::string_view view = *text;
-    if (auto nl = view.find('\n'); nl != std::string_view::npos)
-        view = view.substr(0, nl);
-    return std::string(Trim(view));
+    return std::string(AttributeText(*text));
+}
+
+std::string_view AttributeText(std::string_view text) {
+    if (auto nl = text.find('\n'); nl != std::string_view::npos)
+        text = text.substr(0, nl);
+    return Trim(text);
 }
 
 std::optional<long long> ParseInteger(std::string_view text) {
     text = Trim(text);
     if (text.empty())
         return std::nullopt;
-    if (text.front() == '+')
+    if (text.front() == '+') {
         text.remove_prefix(1);
+        if (text.empty() || text.front() == '-')
+            return std::nullopt; // "+-1" is no number
+    }
     long long value = 0;
     auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || ptr != text.data() + text.size())

@@ -64,9 +64,11 @@ std::optional<CpuTimes> ParseCpuTimes(std::string_view procStat) {
     // Kernels before 2.6.11 have no steal and before 2.6 no iowait/irq/softirq.
     if (count < 4)
         return std::nullopt;
+    // Counters whose sum does not fit are garbled, not a wrapped total.
     CpuTimes times;
     for (std::size_t i = 0; i < count; ++i)
-        times.total += ticks[i];
+        if (__builtin_add_overflow(times.total, ticks[i], &times.total))
+            return std::nullopt;
     const std::uint64_t idle = ticks[3] + (count > 4 ? ticks[4] : 0);
     times.busy = times.total - idle;
     return times;
@@ -79,7 +81,9 @@ std::optional<int> CpuLoadPercent(const CpuTimes& before, const CpuTimes& after)
     const std::uint64_t busy = after.busy - before.busy;
     if (busy > total)
         return std::nullopt;
-    return static_cast<int>((busy * 200 + total) / (total * 2));
+    // In 128 bits, so that counters near the top of the range cannot wrap.
+    using Wide = unsigned __int128;
+    return static_cast<int>((Wide{busy} * 200 + total) / (Wide{total} * 2));
 }
 
 std::optional<int> ParseMemoryLoad(std::string_view procMeminfo) {
@@ -102,7 +106,8 @@ std::optional<int> ParseMemoryLoad(std::string_view procMeminfo) {
     if (*available > *total)
         return 0;
     const std::uint64_t used = *total - *available;
-    return static_cast<int>((used * 200 + *total) / (*total * 2));
+    using Wide = unsigned __int128;
+    return static_cast<int>((Wide{used} * 200 + *total) / (Wide{*total} * 2));
 }
 
 int RoundMillidegrees(long long milli) {

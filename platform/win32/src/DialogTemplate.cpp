@@ -2,6 +2,8 @@
 
 #include <win32/User.h>
 
+#include <algorithm>
+
 namespace win32::detail {
 namespace {
 
@@ -162,7 +164,9 @@ std::optional<DialogTemplate> ParseDialogTemplate(const BYTE* data, std::size_t 
     }
     if (!r.Ok())
         return std::nullopt;
-    t.items.reserve(count);
+    // The count is only a claim: every item takes at least 24 bytes, so do
+    // not reserve for more than the rest of the bytes can hold.
+    t.items.reserve(std::min<std::size_t>(count, (size - r.Offset()) / 24));
     for (WORD i = 0; i < count; ++i) {
         DialogItemTemplate item;
         r.AlignDword();

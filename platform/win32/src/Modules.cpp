@@ -44,9 +44,12 @@ HMODULE LoadLibraryA(LPCSTR name) {
     }
     const std::string file = name;
     HMODULE module = nullptr;
-    if (file.find('/') != std::string::npos) {
+    if (file.front() == '/') {
         module = Open(file);
     } else {
+        // A relative name, bare or with folders ("sub/x.dll"), is looked for
+        // like a bare one: resolving it against the current directory would
+        // search that directory after all.
         std::error_code ec;
         const std::string folder = ExecutableFolder();
         if (!folder.empty() && fs::exists(fs::path(folder) / file, ec))

@@ -24,6 +24,8 @@ std::optional<std::string> ReadFile(const std::filesystem::path& root, std::stri
 // The first line of a small attribute file, without its line break, with
 // surrounding white space removed (sysfs pads some strings with spaces).
 std::optional<std::string> ReadAttribute(const std::filesystem::path& root, std::string_view path);
+// What ReadAttribute makes of a file's text.
+std::string_view AttributeText(std::string_view text);
 
 // A whole decimal integer, surrounding white space allowed; anything else
 // (empty, "abc", "12x", overflow) is empty.

@@ -255,6 +255,27 @@ TEST_F(Controls, APaintedStaticShowsOnTheScreenInsideItsRectangle) {
     EXPECT_GT(ink, 20);
 }
 
+TEST_F(Controls, AStaticRepaintsForANewTextOnlyNotForTheTextItShows) {
+    HWND st = Child(L"Static", L"45\u2103", SS_LEFT, 10, 10, 40, 12);
+    struct Case {
+        const wchar_t* text;
+        bool repaints;
+    };
+    const Case cases[] = {
+        {L"45\u2103", false}, {L"46\u2103", true}, {L"46\u2103", false},
+        {L"", true},          {nullptr, false},    {L"x", true},
+    };
+    for (const Case& c : cases) {
+        ValidateRect(st, nullptr);
+        EXPECT_TRUE(SendMessageW(st, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.text)));
+        EXPECT_EQ(GetUpdateRect(st, nullptr, FALSE) != FALSE, c.repaints)
+            << (c.text ? c.text : L"(null)");
+        wchar_t now[16]{};
+        GetWindowTextW(st, now, 16);
+        EXPECT_STREQ(now, c.text ? c.text : L"");
+    }
+}
+
 TEST_F(Controls, RepeatedPrintsFreeWhatTheyMade) {
     HWND label = Child(L"Static", L"CPU 45℃\t3%", SS_LEFT, 80, 30);
     HWND button = Child(L"Button", L"X", BS_FLAT, 20, 20, 100, 10);

@@ -5,6 +5,7 @@
 #include <gdiplus/Bitmap.h>
 #include <mutex>
 #include <new>
+#include <raster/Ops.h>
 
 namespace Gdiplus {
 namespace {
@@ -16,16 +17,15 @@ Status CopyOpaque(HBITMAP handle, std::unique_ptr<detail::Picture>& out) {
     auto* source = gdi.Find<BitmapObject>(handle, GdiKind::Bitmap);
     if (!source || !source->bits || source->width <= 0 || source->height <= 0)
         return InvalidParameter;
-    auto copy = raster::Bitmap::Create(source->width, source->height);
+    auto copy = raster::Bitmap::CreateUninitialized(source->width, source->height);
     if (!copy)
         return OutOfMemory;
-    for (int y = 0; y < source->height; ++y) {
-        const std::uint32_t* src = source->Row(y);
-        raster::Pixel* dst = copy->View().Row(y);
-        for (int x = 0; x < source->width; ++x)
-            dst[x] = src[x] | raster::kOpaque;
-    }
-    out = std::make_unique<detail::Picture>(detail::Picture{std::move(*copy)});
+    const raster::ConstPixelView from(source->Row(0), source->width, source->height,
+                                      source->bottomUp ? -source->width : source->width);
+    raster::CopyOpaque(copy->View(), copy->View().Bounds(), {0, 0}, from, from.Bounds());
+    // Opaque by construction: drawing it is a copy.
+    auto runs = raster::AlphaRuns::AllOpaque(copy->Width(), copy->Height());
+    out = std::make_unique<detail::Picture>(detail::Picture{std::move(*copy), std::move(runs)});
     return Ok;
 }
 

@@ -191,7 +191,7 @@ Status Graphics::DrawImage(Image* image, INT x, INT y, INT width, INT height) {
     const raster::Bitmap& source = image->m_picture->pixels;
     if (width == source.Width() && height == source.Height())
         raster::BlendOver(ViewOf(*target), ClipOf(*target), at, source.View(),
-                          source.View().Bounds());
+                          source.View().Bounds(), image->m_picture->runs);
     else
         BlendScaled(*target, at.x, at.y, width, height, source);
     Finish(target);

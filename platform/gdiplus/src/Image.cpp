@@ -43,7 +43,8 @@ Status Decode(IStream* stream, std::unique_ptr<detail::Picture>& out) {
     if (!decoded || decoded->Width() <= 0 || decoded->Height() <= 0)
         return InvalidParameter;
     raster::Premultiply(decoded->View(), decoded->View().Bounds());
-    out = std::make_unique<detail::Picture>(detail::Picture{std::move(*decoded)});
+    auto runs = raster::AlphaRuns::Of(decoded->View());
+    out = std::make_unique<detail::Picture>(detail::Picture{std::move(*decoded), std::move(runs)});
     return Ok;
 }
 

@@ -19,4 +19,19 @@ std::optional<Bitmap> Bitmap::Create(int width, int height, Pixel fill) {
     return bitmap;
 }
 
+std::optional<Bitmap> Bitmap::CreateUninitialized(int width, int height) {
+    if (width < 0 || height < 0 || static_cast<long long>(width) * height > kMaxPixels) {
+        return std::nullopt;
+    }
+    Bitmap bitmap;
+    try {
+        bitmap.m_pixels.resize(static_cast<std::size_t>(width) * height);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+    bitmap.m_width = width;
+    bitmap.m_height = height;
+    return bitmap;
+}
+
 } // namespace raster

@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "Rows.h"
+
 namespace raster {
 
 namespace {
@@ -91,8 +93,12 @@ void Transfer2D(PixelView dst, const Rect& clip, Point at, ConstPixelView src, c
 void Fill(PixelView dst, const Rect& clip, const Rect& area, Pixel colour) {
     const Rect r = Intersect(Intersect(area, clip), dst.Bounds());
     for (int y = r.top; y < r.bottom; ++y) {
-        std::fill(dst.Row(y) + r.left, dst.Row(y) + r.right, colour);
+        rows::Fill(dst.Row(y) + r.left, static_cast<std::size_t>(r.right - r.left), colour);
     }
+}
+
+void FillPixels(Pixel* first, std::size_t count, Pixel colour) {
+    rows::Fill(first, count, colour);
 }
 
 void Copy(PixelView dst, const Rect& clip, Point at, ConstPixelView src, const Rect& from) {
@@ -102,9 +108,7 @@ void Copy(PixelView dst, const Rect& clip, Point at, ConstPixelView src, const R
 
 void CopyOpaque(PixelView dst, const Rect& clip, Point at, ConstPixelView src, const Rect& from) {
     Transfer2D(dst, clip, at, src, from, [](Pixel* d, const Pixel* s, int n) {
-        for (int i = 0; i < n; ++i) {
-            d[i] = s[i] | kOpaque;
-        }
+        rows::CopyOpaque(d, s, static_cast<std::size_t>(n));
     });
 }
 
@@ -115,17 +119,96 @@ void BlendOver(PixelView dst, const Rect& clip, Point at, ConstPixelView src, co
     }
     if (constantAlpha == 255) {
         Transfer2D(dst, clip, at, src, from, [](Pixel* d, const Pixel* s, int n) {
-            for (int i = 0; i < n; ++i) {
-                d[i] = Over(d[i], s[i]);
-            }
+            rows::Over(d, s, static_cast<std::size_t>(n));
         });
         return;
     }
     Transfer2D(dst, clip, at, src, from, [constantAlpha](Pixel* d, const Pixel* s, int n) {
-        for (int i = 0; i < n; ++i) {
-            d[i] = Over(d[i], ScalePixel(s[i], constantAlpha));
-        }
+        rows::OverScaled(d, s, static_cast<std::size_t>(n), constantAlpha);
     });
+}
+
+AlphaRuns AlphaRuns::Of(ConstPixelView picture) {
+    AlphaRuns runs;
+    runs.m_width = picture.Width();
+    runs.m_height = picture.Height();
+    runs.m_first.reserve(static_cast<std::size_t>(runs.m_height) + 1);
+    bool allOpaque = true;
+    for (int y = 0; y < runs.m_height; ++y) {
+        runs.m_first.push_back(runs.m_runs.size());
+        const Pixel* row = picture.Row(y);
+        int x = 0;
+        while (x < runs.m_width) {
+            const bool empty = row[x] == 0;
+            const bool opaque = AlphaOf(row[x]) == 255;
+            int end = x + 1;
+            while (end < runs.m_width && (row[end] == 0) == empty &&
+                   (AlphaOf(row[end]) == 255) == opaque) {
+                ++end;
+            }
+            allOpaque = allOpaque && opaque;
+            if (!empty) {
+                runs.m_runs.push_back({x, end, opaque});
+            }
+            x = end;
+        }
+    }
+    runs.m_first.push_back(runs.m_runs.size());
+    runs.m_allOpaque = allOpaque;
+    return runs;
+}
+
+AlphaRuns AlphaRuns::AllOpaque(int width, int height) {
+    AlphaRuns runs;
+    runs.m_width = std::max(width, 0);
+    runs.m_height = std::max(height, 0);
+    runs.m_allOpaque = true;
+    return runs;
+}
+
+void BlendOver(PixelView dst, const Rect& clip, Point at, ConstPixelView src, const Rect& from,
+               const AlphaRuns& runs) {
+    if (runs.Width() != src.Width() || runs.Height() != src.Height()) {
+        BlendOver(dst, clip, at, src, from);
+        return;
+    }
+    if (runs.IsAllOpaque()) {
+        Copy(dst, clip, at, src, from);
+        return;
+    }
+    const auto t = ClipTransfer(Intersect(clip, dst.Bounds()), at, src.Bounds(), from);
+    if (!t) {
+        return;
+    }
+    const Pixel* s0 = src.Row(t->sy) + t->sx;
+    Pixel* d0 = dst.Row(t->dy) + t->dx;
+    const auto [slo, shi] = Extent(s0, src.Stride(), t->width, t->height);
+    const auto [dlo, dhi] = Extent(d0, dst.Stride(), t->width, t->height);
+    std::less<> before;
+    if (before(slo, dhi) && before(dlo, shi)) {
+        BlendOver(dst, clip, at, src, from); // shared memory: the careful way
+        return;
+    }
+    const int left = t->sx;
+    const int right = t->sx + t->width;
+    for (int y = 0; y < t->height; ++y) {
+        const Pixel* s = src.Row(t->sy + y);
+        Pixel* d = dst.Row(t->dy + y) + t->dx; // where source column `left` lands
+        for (const AlphaRuns::Run* run = runs.RowBegin(t->sy + y); run != runs.RowEnd(t->sy + y);
+             ++run) {
+            const int b = std::max(run->begin, left);
+            const int e = std::min(run->end, right);
+            if (b >= e) {
+                continue;
+            }
+            const auto n = static_cast<std::size_t>(e - b);
+            if (run->opaque) {
+                std::memcpy(d + (b - left), s + b, sizeof(Pixel) * n);
+            } else {
+                rows::Over(d + (b - left), s + b, n);
+            }
+        }
+    }
 }
 
 void BlendCoverage(PixelView dst, const Rect& clip, Point at, const std::uint8_t* mask, int width,
@@ -140,14 +223,8 @@ void BlendCoverage(PixelView dst, const Rect& clip, Point at, const std::uint8_t
     }
     for (int y = 0; y < t->height; ++y) {
         const std::uint8_t* m = mask + static_cast<std::ptrdiff_t>(t->sy + y) * pitch + t->sx;
-        Pixel* d = dst.Row(t->dy + y) + t->dx;
-        for (int x = 0; x < t->width; ++x) {
-            if (m[x] == 255) {
-                d[x] = Over(d[x], colour);
-            } else if (m[x] != 0) {
-                d[x] = Over(d[x], ScalePixel(colour, m[x]));
-            }
-        }
+        rows::OverCoverage(dst.Row(t->dy + y) + t->dx, m, static_cast<std::size_t>(t->width),
+                           colour);
     }
 }
 

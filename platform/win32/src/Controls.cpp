@@ -49,6 +49,14 @@ bool Inside(HWND hwnd, LPARAM lParam) {
     return x >= rc.left && x < rc.right && y >= rc.top && y < rc.bottom;
 }
 
+// Whether the window's text is `text` (null counts as empty).
+bool ShowsText(HWND hwnd, LPCWSTR text) {
+    auto& table = Windows();
+    std::lock_guard lock(table.mutex);
+    const Window* w = table.Find(hwnd);
+    return w && w->text == (text ? text : L"");
+}
+
 void PaintButtonNow(HWND hwnd, HDC hdc) {
     const ButtonState& state = StateOf<ButtonState>(hwnd);
     PaintButton(hwnd, hdc, state.pressed, GetFocus() == hwnd);
@@ -64,8 +72,11 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             return HTTRANSPARENT;
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_SETTEXT: {
+        // The text it already shows paints the very same pixels: no repaint.
+        const bool same = ShowsText(hwnd, reinterpret_cast<LPCWSTR>(lParam));
         const LRESULT r = DefWindowProcW(hwnd, msg, wParam, lParam);
-        InvalidateRect(hwnd, nullptr, TRUE);
+        if (!same)
+            InvalidateRect(hwnd, nullptr, TRUE);
         return r;
     }
     case WM_PAINT:

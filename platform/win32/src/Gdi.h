@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <raster/PixelBuffer.h>
 #include <unordered_map>
 #include <vector>
 #include <win32/Gdi.h>
@@ -32,7 +33,7 @@ struct BitmapObject : GdiObject {
     int height = 0;
     bool dib = false;
     bool bottomUp = false;
-    std::vector<std::uint32_t> storage;
+    raster::PixelBuffer storage;
     std::uint32_t* bits = nullptr; // first row in memory
     HDC selectedInto = nullptr;
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <raster/Ops.h>
 #include <win32/Kernel.h>
 
 namespace win32::detail {
@@ -239,20 +240,27 @@ bool ReadPixels(HDC hdc, int x, int y, int width, int height, std::vector<std::u
     DrawTarget target = AcquireTarget(hdc);
     if (!target.Valid() || width <= 0 || height <= 0)
         return false;
-    out.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
-    const int dx = target.Origin().x + x;
-    const int dy = target.Origin().y + y;
+    // Whole rows at a time; what lies outside the target reads as 0. The
+    // caller's buffer is reused when it is large enough.
+    out.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    const long long dx = static_cast<long long>(target.Origin().x) + x;
+    const long long dy = static_cast<long long>(target.Origin().y) + y;
+    const long long from = std::clamp<long long>(dx, 0, target.Width());
+    const long long to = std::clamp<long long>(dx + width, 0, target.Width());
+    const std::size_t before = static_cast<std::size_t>(std::max(0LL, from - dx));
+    const std::size_t inside = static_cast<std::size_t>(std::max(0LL, to - from));
+    const std::size_t after = static_cast<std::size_t>(width) - before - inside;
     for (int row = 0; row < height; ++row) {
-        const int sy = dy + row;
-        if (sy < 0 || sy >= target.Height())
-            continue;
-        const std::uint32_t* src = target.Row(sy);
         std::uint32_t* dst = out.data() + static_cast<std::size_t>(row) * width;
-        for (int col = 0; col < width; ++col) {
-            const int sx = dx + col;
-            if (sx >= 0 && sx < target.Width())
-                dst[col] = src[sx];
+        const long long sy = dy + row;
+        if (sy < 0 || sy >= target.Height() || inside == 0) {
+            std::memset(dst, 0, sizeof(std::uint32_t) * static_cast<std::size_t>(width));
+            continue;
         }
+        std::memset(dst, 0, sizeof(std::uint32_t) * before);
+        std::memcpy(dst + before, target.Row(static_cast<int>(sy)) + from,
+                    sizeof(std::uint32_t) * inside);
+        std::memset(dst + before + inside, 0, sizeof(std::uint32_t) * after);
     }
     return true;
 }
@@ -316,12 +324,13 @@ HBITMAP CreateCompatibleBitmap(HDC, int width, int height) {
     bitmap->width = width;
     bitmap->height = height;
     try {
-        bitmap->storage.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
-                               0xFF000000u);
+        bitmap->storage.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
     bitmap->bits = bitmap->storage.data();
+    // Black, as a new screen-compatible bitmap is.
+    raster::FillPixels(bitmap->bits, bitmap->storage.size(), 0xFF000000u);
     auto& gdi = Gdi();
     std::lock_guard lock(gdi.mutex);
     return static_cast<HBITMAP>(gdi.Add(bitmap));
@@ -344,11 +353,12 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, H
     bitmap->height = h.biHeight > 0 ? h.biHeight : -h.biHeight;
     bitmap->bottomUp = h.biHeight > 0;
     try {
-        bitmap->storage.assign(static_cast<std::size_t>(bitmap->width) * bitmap->height, 0);
+        bitmap->storage.resize(static_cast<std::size_t>(bitmap->width) * bitmap->height);
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
     bitmap->bits = bitmap->storage.data();
+    std::memset(bitmap->bits, 0, sizeof(std::uint32_t) * bitmap->storage.size());
     if (bits)
         *bits = bitmap->bits;
     auto& gdi = Gdi();
@@ -679,8 +689,11 @@ void FillDevice(DrawTarget& target, RECT r, std::uint32_t pixel) {
     r.top = std::max(r.top, c.top);
     r.right = std::min(r.right, c.right);
     r.bottom = std::min(r.bottom, c.bottom);
+    if (r.right <= r.left)
+        return;
     for (int y = r.top; y < r.bottom; ++y)
-        std::fill(target.Row(y) + r.left, target.Row(y) + std::max(r.left, r.right), pixel);
+        raster::FillPixels(target.Row(y) + r.left, static_cast<std::size_t>(r.right - r.left),
+                           pixel);
 }
 } // namespace
 

@@ -4,6 +4,18 @@
 
 using namespace win32::detail;
 
+namespace {
+
+// The buffer of the picture a window held before its latest one, kept for
+// the next composition on this thread instead of being freed and allocated
+// again each time.
+std::vector<std::uint32_t>& SparePicture() {
+    thread_local std::vector<std::uint32_t> spare;
+    return spare;
+}
+
+} // namespace
+
 BOOL SetLayeredWindowAttributes(HWND hwnd, COLORREF, BYTE alpha, DWORD flags) {
     {
         auto& table = Windows();
@@ -47,7 +59,7 @@ BOOL UpdateLayeredWindow(HWND hwnd, HDC, POINT* destination, SIZE* size, HDC sou
             return FALSE;
         rect = w->rect;
     }
-    std::vector<std::uint32_t> pixels;
+    std::vector<std::uint32_t> pixels = std::move(SparePicture());
     int width = rect.right - rect.left;
     int height = rect.bottom - rect.top;
     if (size) {
@@ -80,10 +92,11 @@ BOOL UpdateLayeredWindow(HWND hwnd, HDC, POINT* destination, SIZE* size, HDC sou
         if (sourceDC) {
             w->picture.width = width;
             w->picture.height = height;
-            w->picture.pixels = std::move(pixels);
+            w->picture.pixels.swap(pixels);
             w->layeredPicture = true;
         }
     }
+    SparePicture() = std::move(pixels);
     NotifyContentChanged(hwnd);
     return TRUE;
 }

@@ -27,7 +27,11 @@ bool GetWindowPicture(HWND hwnd, WindowPicture& picture) {
     detail::Window* w = table.Find(hwnd);
     if (!w)
         return false;
+    // The caller's pixel buffer is kept, so that a screen asking again and
+    // again for the same window copies into memory it already has.
+    std::vector<std::uint32_t> buffer = std::move(picture.pixels);
     picture = WindowPicture{};
+    picture.pixels = std::move(buffer);
     const POINT origin = table.ScreenOrigin(*w);
     picture.rect = RECT{origin.x, origin.y, origin.x + (w->rect.right - w->rect.left),
                         origin.y + (w->rect.bottom - w->rect.top)};

@@ -4,9 +4,9 @@
 // decoded PNGs are straight ARGB, compositions are premultiplied.
 
 #include <optional>
-#include <vector>
 
 #include <raster/Pixel.h>
+#include <raster/PixelBuffer.h>
 #include <raster/PixelView.h>
 
 namespace raster {
@@ -20,6 +20,9 @@ public:
 
     // Empty when a side is negative, the area is beyond kMaxPixels or memory is short.
     static std::optional<Bitmap> Create(int width, int height, Pixel fill = 0);
+    // As Create, with pixels left as they come: for a producer that writes
+    // every one of them at once.
+    static std::optional<Bitmap> CreateUninitialized(int width, int height);
 
     int Width() const { return m_width; }
     int Height() const { return m_height; }
@@ -34,7 +37,7 @@ public:
 private:
     int m_width = 0;
     int m_height = 0;
-    std::vector<Pixel> m_pixels;
+    PixelBuffer m_pixels;
 };
 
 } // namespace raster

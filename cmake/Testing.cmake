@@ -1,11 +1,14 @@
 # A GoogleTest executable registered with CTest. LABELS "threads" puts it in
-# the ThreadSanitizer run as well.
+# the ThreadSanitizer run as well; TIMEOUT (seconds, default 120) bounds each test.
 function(tarvik_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   tarvik_warnings(${name})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
-  set(_props TIMEOUT 120)
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  set(_props TIMEOUT ${T_TIMEOUT})
   if(T_LABELS)
     list(APPEND _props LABELS "${T_LABELS}")
   endif()

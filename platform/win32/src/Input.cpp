@@ -4,6 +4,8 @@
 #include "Threads.h"
 #include "WindowTable.h"
 
+#include <algorithm>
+#include <vector>
 #include <win32/Kernel.h>
 
 namespace win32::detail {
@@ -17,17 +19,21 @@ namespace {
 
 HWND FocusTarget();
 
-// The deepest visible, enabled child under a client point of `parent`.
-HWND ChildAt(Window& parent, POINT clientPoint, WindowTable& table) {
+// The deepest visible, enabled child under a client point of `parent`,
+// passing over the windows in `passed`.
+HWND ChildAt(Window& parent, POINT clientPoint, WindowTable& table,
+             const std::vector<HWND>& passed = {}) {
     for (HWND child : parent.children) {
         Window* c = table.Find(child);
         if (!c || !(c->style & WS_VISIBLE) || c->destroying)
+            continue;
+        if (std::find(passed.begin(), passed.end(), child) != passed.end())
             continue;
         const RECT& r = c->rect;
         if (clientPoint.x >= r.left && clientPoint.x < r.right && clientPoint.y >= r.top &&
             clientPoint.y < r.bottom) {
             POINT inner{clientPoint.x - r.left, clientPoint.y - r.top};
-            HWND deeper = ChildAt(*c, inner, table);
+            HWND deeper = ChildAt(*c, inner, table, passed);
             return deeper ? deeper : child;
         }
     }
@@ -81,17 +87,26 @@ bool TranslateRawInput(MSG& msg) {
             if (!target)
                 target = topLevel;
         }
-        // A window that answers HTTRANSPARENT hands the press to its parent
-        // (a static control without SS_NOTIFY lets presses reach the dialog).
+        // A window that answers HTTRANSPARENT hands the press to what lies
+        // beneath it: a sibling under the point, else its parent (a static
+        // control without SS_NOTIFY lets presses reach the button or the
+        // dialog under it).
+        std::vector<HWND> passed;
         while (target != topLevel) {
             const LRESULT hit =
                 SendMessageW(target, WM_NCHITTEST, 0,
                              MAKELPARAM(static_cast<WORD>(pt.x), static_cast<WORD>(pt.y)));
             if (hit != HTTRANSPARENT)
                 break;
-            target = GetParent(target);
-            if (!target)
+            passed.push_back(target);
+            std::lock_guard lock(table.mutex);
+            Window* top = table.Find(topLevel);
+            if (!top)
                 return false;
+            const POINT client{pt.x - top->rect.left, pt.y - top->rect.top};
+            target = ChildAt(*top, client, table, passed);
+            if (!target)
+                target = topLevel;
         }
     }
     if (!IsWindowEnabled(target) || !IsWindowEnabled(topLevel))

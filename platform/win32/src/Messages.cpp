@@ -144,6 +144,8 @@ void ProcessSentMessages() {
                 queue->incoming.pop_front();
                 if (sent->abandoned)
                     sent.reset();
+                else
+                    sent->taken = true;
             }
         }
         if (!sent)
@@ -205,17 +207,48 @@ LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     target->Wake();
 
+    // A sender that stops waiting (its thread is being stopped) withdraws a
+    // message not yet taken. One the target is handling may still be read
+    // through wParam and lParam (a panel text in the sender's buffer), so the
+    // sender waits for the answer before it unwinds, answering what is sent
+    // to its own windows meanwhile.
     struct Abandon {
+        std::shared_ptr<ThreadQueue> self;
         std::shared_ptr<ThreadQueue> target;
         std::shared_ptr<SentMessage> sent;
         bool active = true;
         ~Abandon() {
             if (!active)
                 return;
-            std::lock_guard lock(target->mutex);
-            sent->abandoned = true;
+            {
+                std::lock_guard lock(target->mutex);
+                if (!sent->taken) {
+                    sent->abandoned = true;
+                    return;
+                }
+            }
+            for (;;) {
+                {
+                    std::lock_guard lock(self->mutex);
+                    if (sent->done)
+                        return;
+                }
+                try {
+                    ProcessSentMessages();
+                } catch (...) {
+                    // Already unwinding from the stop: nothing more to do here.
+                }
+                {
+                    std::lock_guard lock(self->mutex);
+                    if (sent->done)
+                        return;
+                    if (!self->incoming.empty())
+                        continue;
+                }
+                self->WaitForWake(std::nullopt);
+            }
         }
-    } abandon{target, sent};
+    } abandon{self, target, sent};
 
     for (;;) {
         {

@@ -74,6 +74,9 @@ void RunThread(std::shared_ptr<ThreadRecord> record, LPTHREAD_START_ROUTINE star
         record->exitCode = code;
         record->ended = true;
         waiters.swap(record->waiters);
+        // A handle that is never closed keeps the record, not the queue and
+        // its wake descriptor.
+        record->queue.reset();
     }
     record->cv.notify_all();
     for (auto& q : waiters)
@@ -98,15 +101,17 @@ void StopAllThreadsAtExit() {
     for (auto& record : running) {
         if (record->id == self)
             continue;
+        std::shared_ptr<ThreadQueue> queue;
         {
             std::lock_guard lock(record->mutex);
             if (record->ended)
                 continue;
             record->stoppedSuspended = !record->started;
             record->started = true;
+            queue = record->queue;
         }
-        record->queue->stopRequested = true;
-        record->queue->Wake();
+        queue->stopRequested = true;
+        queue->Wake();
         record->cv.notify_all();
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -187,6 +192,7 @@ BOOL TerminateThread(HANDLE thread, DWORD exitCode) {
         record->queue->stopRequested = true;
     } else {
         auto self = CurrentQueue();
+        std::shared_ptr<ThreadQueue> queue;
         {
             std::lock_guard lock(record->mutex);
             if (record->ended)
@@ -195,9 +201,10 @@ BOOL TerminateThread(HANDLE thread, DWORD exitCode) {
             record->waiters.push_back(self);
             record->stoppedSuspended = !record->started;
             record->started = true; // a suspended thread ends without running
+            queue = record->queue;
         }
-        record->queue->stopRequested = true;
-        record->queue->Wake();
+        queue->stopRequested = true;
+        queue->Wake();
         record->cv.notify_all();
         for (;;) {
             // The target may be blocked sending to us: keep answering.

@@ -31,6 +31,7 @@ struct SentMessage {
     LRESULT result = 0;
     bool done = false;      // guarded by the sender queue's mutex
     bool abandoned = false; // the sender stopped waiting; guarded by the target queue's mutex
+    bool taken = false;     // the target is handling it; guarded by the target queue's mutex
     std::shared_ptr<ThreadQueue> sender;
 };
 

@@ -2,19 +2,26 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <mutex>
 #include <set>
 #include <unordered_map>
 #include <vector>
+#include <win32/Gdi.h>
 #include <win32/Kernel.h>
 #include <win32/User.h>
 #include <win32/Utf8.h>
+
+#include <sys/ipc.h>
+#include <sys/shm.h>
+#include <unistd.h>
 
 // X11 last: its macros (None, Bool, Status, KeyPress, ...) must not reach the
 // layer's headers.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
 #include <X11/extensions/Xrender.h>
 #include <X11/extensions/shape.h>
 #include <X11/keysym.h>
@@ -36,15 +43,40 @@ enum class Kind { Picture, InputSink, Surface };
 // A layered window below this constant alpha shows nothing a user can see.
 constexpr BYTE kInvisibleAlpha = 16;
 
+constexpr wchar_t kDesktopClass[] = L"Progman";
+constexpr wchar_t kDesktopTitle[] = L"Program Manager";
+constexpr wchar_t kPumpClass[] = L"TarvikX11Pump";
+
+// Errors of requests on windows that another client (a window manager) has
+// just destroyed or reparented are expected; the default handler would end
+// the process. The last code is kept for the MIT-SHM probe.
+int g_lastError = 0;
+int IgnoreError(Display*, XErrorEvent* e) {
+    g_lastError = e->error_code;
+    return 0;
+}
+
+// One shared-memory image a window's pictures are written into.
+struct ShmImage {
+    XShmSegmentInfo info{};
+    XImage* image = nullptr;
+    bool busy = false; // a put that the server may still be reading
+};
+
 struct XWin {
     ::Window xid = 0;
     Kind kind = Kind::Surface;
+    bool onDesktop = false;
     bool mapped = false;
+    bool viewable = false;
+    bool wantFocus = false;
+    ::Window frame = 0; // the child of the root that holds it (a manager's frame, or itself)
     RECT rect{};
     GC gc = nullptr;
-    std::vector<std::uint32_t> buffer; // what was last pushed, kept for Expose
+    std::vector<std::uint32_t> buffer; // what was last pushed without MIT-SHM, kept for Expose
     int bufferWidth = 0;
     int bufferHeight = 0;
+    ShmImage shm;
 };
 
 UINT VirtualKeyOf(KeySym sym) {
@@ -67,6 +99,36 @@ UINT VirtualKeyOf(KeySym sym) {
     }
 }
 
+// Premultiplied, with the constant alpha multiplied in, as a compositor
+// expects of an ARGB window; opaque for a window without per-pixel alpha.
+void ConvertPicture(const win32::WindowPicture& picture, Kind kind, std::uint32_t* out,
+                    std::size_t n) {
+    const std::size_t have = std::min(n, picture.pixels.size());
+    const std::uint32_t* in = picture.pixels.data();
+    if (kind == Kind::Surface) {
+        for (std::size_t i = 0; i < have; ++i)
+            out[i] = in[i] | 0xFF000000u;
+    } else {
+        const unsigned a = picture.constantAlpha;
+        const std::uint32_t opaque = picture.perPixelAlpha ? 0u : 0xFF000000u;
+        if (a == 255) {
+            for (std::size_t i = 0; i < have; ++i)
+                out[i] = in[i] | opaque;
+        } else {
+            for (std::size_t i = 0; i < have; ++i) {
+                const std::uint32_t p = in[i] | opaque;
+                // Two channels at a time, each x * a / 255 rounded.
+                std::uint32_t rb = (p & 0x00FF00FFu) * a + 0x00800080u;
+                std::uint32_t ag = ((p >> 8) & 0x00FF00FFu) * a + 0x00800080u;
+                rb = ((rb + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+                ag = ((ag + ((ag >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+                out[i] = rb | (ag << 8);
+            }
+        }
+    }
+    std::fill(out + have, out + n, 0u);
+}
+
 } // namespace
 
 struct X11Screen::Impl {
@@ -75,12 +137,28 @@ struct X11Screen::Impl {
     ::Window root = 0;
     Visual* argbVisual = nullptr;
     Colormap argbColormap = 0;
+    bool haveShm = false;
     DWORD thread = 0;
+    Time lastTime = CurrentTime; // of the latest input event
     Atom wmDelete = 0;
     Atom wmProtocols = 0;
     Atom netWmName = 0;
+    Atom netWmPid = 0;
+    Atom netWmState = 0;
+    Atom netWmStateBelow = 0;
+    Atom netWmStateSkipTaskbar = 0;
+    Atom netWmStateSkipPager = 0;
+    Atom netWmDesktop = 0;
+    Atom netWmWindowType = 0;
+    Atom netWmWindowTypeDialog = 0;
     Atom utf8String = 0;
     Atom motifHints = 0;
+
+    // The desktop offered to the layer as the shell's window: children of it
+    // live on the desktop. The pump is a child of it whose WM_PAINT comes
+    // when the UI thread has nothing else to do: that is when pictures go out.
+    HWND desktop = nullptr;
+    HWND pump = nullptr;
 
     std::unordered_map<HWND, XWin> windows;
     std::unordered_map<::Window, HWND> byXid;
@@ -90,16 +168,22 @@ struct X11Screen::Impl {
     std::set<HWND> toSync;
     std::set<HWND> toPush;
     std::set<HWND> gone;
+    std::set<HWND> boxes;
     bool captureChanged = false;
     HWND capture = nullptr;
     HWND focus = nullptr;
     bool focusChanged = false;
     HWND grabbed = nullptr;
+    // The pump left its pictures for a window that was still to paint: the
+    // next pass lets that paint come first.
+    bool deferred = false;
 
     void Wake() {
         if (GetCurrentThreadId() != thread)
             PostThreadMessageW(thread, WM_NULL, 0, 0);
     }
+
+    bool Ours(HWND hwnd) const { return hwnd && (hwnd == desktop || hwnd == pump); }
 
     bool FindArgbVisual() {
         XVisualInfo templ{};
@@ -122,6 +206,30 @@ struct X11Screen::Impl {
         return argbVisual != nullptr;
     }
 
+    // MIT-SHM only works when the server shares this machine's memory: try
+    // one attach and see whether the server took it.
+    void ProbeShm() {
+        if (!XShmQueryExtension(dpy))
+            return;
+        XShmSegmentInfo info{};
+        info.shmid = shmget(IPC_PRIVATE, 4096, IPC_CREAT | 0600);
+        if (info.shmid < 0)
+            return;
+        info.shmaddr = static_cast<char*>(shmat(info.shmid, nullptr, 0));
+        shmctl(info.shmid, IPC_RMID, nullptr);
+        if (info.shmaddr == reinterpret_cast<char*>(-1))
+            return;
+        info.readOnly = True;
+        g_lastError = 0;
+        if (XShmAttach(dpy, &info)) {
+            XSync(dpy, False);
+            haveShm = g_lastError == 0;
+            XShmDetach(dpy, &info);
+            XSync(dpy, False);
+        }
+        shmdt(info.shmaddr);
+    }
+
     static Kind KindOf(HWND hwnd, const win32::WindowPicture& picture) {
         const auto ex = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE));
         if ((ex & WS_EX_LAYERED) && (ex & WS_EX_TRANSPARENT))
@@ -142,7 +250,30 @@ struct X11Screen::Impl {
         XStoreName(dpy, xid, utf8.c_str());
     }
 
-    void Create(HWND hwnd, XWin& w, Kind kind, const RECT& r) {
+    void SetIdentity(::Window xid) {
+        XClassHint cls{};
+        char name[] = "tarvik";
+        char klass[] = "Tarvik";
+        cls.res_name = name;
+        cls.res_class = klass;
+        XSetClassHint(dpy, xid, &cls);
+        const long pid = static_cast<long>(::getpid());
+        XChangeProperty(dpy, xid, netWmPid, XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&pid), 1);
+    }
+
+    // What a window on the desktop tells a window manager: below normal
+    // windows, on every workspace, in no taskbar or pager, no decorations.
+    void SetDesktopHints(::Window xid) {
+        const Atom state[3] = {netWmStateBelow, netWmStateSkipTaskbar, netWmStateSkipPager};
+        XChangeProperty(dpy, xid, netWmState, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(state), 3);
+        const long allDesktops = 0xFFFFFFFF;
+        XChangeProperty(dpy, xid, netWmDesktop, XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&allDesktops), 1);
+    }
+
+    void Create(HWND hwnd, XWin& w, Kind kind, bool onDesktop, const RECT& r) {
         const int width = std::max<int>(1, r.right - r.left);
         const int height = std::max<int>(1, r.bottom - r.top);
         const long events = ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
@@ -168,16 +299,36 @@ struct X11Screen::Impl {
             w.xid = XCreateWindow(dpy, root, r.left, r.top, static_cast<unsigned>(width),
                                   static_cast<unsigned>(height), 0, 0, InputOnly, CopyFromParent,
                                   CWEventMask, &attrs);
-            // Undecorated: the picture above it is all there is to see.
-            const unsigned long hints[5] = {2, 0, 0, 0, 0}; // flags: decorations; decorations: none
-            XChangeProperty(dpy, w.xid, motifHints, motifHints, 32, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(hints), 5);
         } else {
             attrs.background_pixel = WhitePixel(dpy, screenNumber);
             w.xid = XCreateWindow(dpy, root, r.left, r.top, static_cast<unsigned>(width),
                                   static_cast<unsigned>(height), 0, CopyFromParent, InputOutput,
                                   CopyFromParent, CWEventMask | CWBackPixel, &attrs);
             w.gc = XCreateGC(dpy, w.xid, 0, nullptr);
+        }
+        if (kind == Kind::InputSink || onDesktop) {
+            // Undecorated: the picture above it is all there is to see.
+            const unsigned long hints[5] = {2, 0, 0, 0, 0}; // flags: decorations; decorations: none
+            XChangeProperty(dpy, w.xid, motifHints, motifHints, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(hints), 5);
+        }
+        if (onDesktop)
+            SetDesktopHints(w.xid);
+        bool box = false;
+        {
+            std::lock_guard lock(mutex);
+            box = boxes.count(hwnd) != 0;
+        }
+        if (box)
+            XChangeProperty(dpy, w.xid, netWmWindowType, XA_ATOM, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(&netWmWindowTypeDialog), 1);
+        if (kind != Kind::Picture) {
+            // It takes the keyboard: the manager may give it the focus, and
+            // so may we.
+            XWMHints wm{};
+            wm.flags = InputHint;
+            wm.input = True;
+            XSetWMHints(dpy, w.xid, &wm);
         }
         // Place it where the layer says, also under a window manager.
         XSizeHints size{};
@@ -189,9 +340,22 @@ struct X11Screen::Impl {
         XSetWMNormalHints(dpy, w.xid, &size);
         XSetWMProtocols(dpy, w.xid, &wmDelete, 1);
         SetTitle(w.xid, hwnd);
+        SetIdentity(w.xid);
         w.kind = kind;
+        w.onDesktop = onDesktop;
         w.rect = r;
+        w.frame = w.xid;
         byXid[w.xid] = hwnd;
+    }
+
+    void FreeShm(XWin& w) {
+        if (!w.shm.image)
+            return;
+        XShmDetach(dpy, &w.shm.info);
+        w.shm.image->data = nullptr;
+        XDestroyImage(w.shm.image);
+        shmdt(w.shm.info.shmaddr);
+        w.shm = ShmImage{};
     }
 
     void Destroy(XWin& w) {
@@ -201,6 +365,7 @@ struct X11Screen::Impl {
             XUngrabPointer(dpy, CurrentTime);
             grabbed = nullptr;
         }
+        FreeShm(w);
         if (w.gc)
             XFreeGC(dpy, w.gc);
         byXid.erase(w.xid);
@@ -208,41 +373,94 @@ struct X11Screen::Impl {
         w = XWin{};
     }
 
+    Visual* VisualOf(const XWin& w) const {
+        return w.kind == Kind::Picture ? argbVisual : DefaultVisual(dpy, screenNumber);
+    }
+    unsigned DepthOf(const XWin& w) const {
+        return static_cast<unsigned>(w.kind == Kind::Picture ? 32
+                                                             : DefaultDepth(dpy, screenNumber));
+    }
+
+    // A shared image of the picture's size, made anew when the size changes;
+    // false when none can be had (then XPutImage does the work).
+    bool EnsureShm(XWin& w, int width, int height) {
+        if (!haveShm)
+            return false;
+        if (w.shm.image && w.shm.image->width == width && w.shm.image->height == height)
+            return true;
+        FreeShm(w);
+        XImage* image =
+            XShmCreateImage(dpy, VisualOf(w), DepthOf(w), ZPixmap, nullptr, &w.shm.info,
+                            static_cast<unsigned>(width), static_cast<unsigned>(height));
+        if (!image)
+            return false;
+        if (image->bits_per_pixel != 32 || image->bytes_per_line != width * 4) {
+            XDestroyImage(image);
+            return false;
+        }
+        w.shm.info.shmid =
+            shmget(IPC_PRIVATE, static_cast<std::size_t>(image->bytes_per_line) * height,
+                   IPC_CREAT | 0600);
+        if (w.shm.info.shmid < 0) {
+            XDestroyImage(image);
+            return false;
+        }
+        w.shm.info.shmaddr = static_cast<char*>(shmat(w.shm.info.shmid, nullptr, 0));
+        // Freed by the system once both sides have detached.
+        shmctl(w.shm.info.shmid, IPC_RMID, nullptr);
+        if (w.shm.info.shmaddr == reinterpret_cast<char*>(-1)) {
+            XDestroyImage(image);
+            w.shm = ShmImage{};
+            return false;
+        }
+        w.shm.info.readOnly = True;
+        image->data = w.shm.info.shmaddr;
+        if (!XShmAttach(dpy, &w.shm.info)) {
+            image->data = nullptr;
+            XDestroyImage(image);
+            shmdt(w.shm.info.shmaddr);
+            w.shm = ShmImage{};
+            return false;
+        }
+        w.shm.image = image;
+        return true;
+    }
+
     void Push(XWin& w, const win32::WindowPicture& picture) {
         if (w.kind == Kind::InputSink || !w.gc || picture.width <= 0 || picture.height <= 0)
             return;
         const std::size_t n = static_cast<std::size_t>(picture.width) * picture.height;
-        w.buffer.resize(n);
-        w.bufferWidth = picture.width;
-        w.bufferHeight = picture.height;
-        const unsigned a = picture.constantAlpha;
-        for (std::size_t i = 0; i < n && i < picture.pixels.size(); ++i) {
-            std::uint32_t p = picture.pixels[i];
-            if (w.kind == Kind::Surface) {
-                w.buffer[i] = p | 0xFF000000u;
-                continue;
-            }
-            if (!picture.perPixelAlpha)
-                p |= 0xFF000000u;
-            // Premultiplied, with the constant alpha multiplied in, as a
-            // compositor expects of an ARGB window.
-            std::uint32_t out = 0;
-            for (int shift = 0; shift < 32; shift += 8)
-                out |= ((((p >> shift) & 0xFF) * a + 127) / 255) << shift;
-            w.buffer[i] = out;
+        if (EnsureShm(w, picture.width, picture.height)) {
+            // The server reads the segment while it handles the put: the
+            // next picture waits until it has.
+            if (w.shm.busy)
+                XSync(dpy, False);
+            ConvertPicture(picture, w.kind, reinterpret_cast<std::uint32_t*>(w.shm.image->data), n);
+            w.buffer.clear();
+        } else {
+            w.buffer.resize(n);
+            w.bufferWidth = picture.width;
+            w.bufferHeight = picture.height;
+            ConvertPicture(picture, w.kind, w.buffer.data(), n);
         }
         Repaint(w);
     }
 
     void Repaint(XWin& w) {
-        if (w.buffer.empty() || !w.gc)
+        if (!w.gc)
             return;
-        Visual* visual = w.kind == Kind::Picture ? argbVisual : DefaultVisual(dpy, screenNumber);
-        const int depth = w.kind == Kind::Picture ? 32 : DefaultDepth(dpy, screenNumber);
-        XImage* image = XCreateImage(dpy, visual, static_cast<unsigned>(depth), ZPixmap, 0,
-                                     reinterpret_cast<char*>(w.buffer.data()),
-                                     static_cast<unsigned>(w.bufferWidth),
-                                     static_cast<unsigned>(w.bufferHeight), 32, 0);
+        if (w.shm.image) {
+            XShmPutImage(dpy, w.xid, w.gc, w.shm.image, 0, 0, 0, 0,
+                         static_cast<unsigned>(w.shm.image->width),
+                         static_cast<unsigned>(w.shm.image->height), False);
+            w.shm.busy = true;
+            return;
+        }
+        if (w.buffer.empty())
+            return;
+        XImage* image = XCreateImage(
+            dpy, VisualOf(w), DepthOf(w), ZPixmap, 0, reinterpret_cast<char*>(w.buffer.data()),
+            static_cast<unsigned>(w.bufferWidth), static_cast<unsigned>(w.bufferHeight), 32, 0);
         if (!image)
             return;
         XPutImage(dpy, w.xid, w.gc, image, 0, 0, 0, 0, static_cast<unsigned>(w.bufferWidth),
@@ -251,15 +469,74 @@ struct X11Screen::Impl {
         XDestroyImage(image);
     }
 
+    // The X window of a layer window, or of the nearest ancestor that has one.
+    XWin* XWinOf(HWND hwnd) {
+        for (HWND h = hwnd; h; h = GetParent(h)) {
+            auto it = windows.find(h);
+            if (it != windows.end() && it->second.xid)
+                return &it->second;
+            if (!(GetWindowLongW(h, GWL_STYLE) & WS_CHILD))
+                break;
+        }
+        return nullptr;
+    }
+
+    // A display window stays directly above its owner's frame.
+    void Restack(XWin& picture, HWND hwnd) {
+        HWND owner = GetWindow(hwnd, GW_OWNER);
+        XWin* o = owner ? XWinOf(owner) : nullptr;
+        if (!o || !o->mapped || !o->frame) {
+            XRaiseWindow(dpy, picture.xid);
+            return;
+        }
+        XWindowChanges changes{};
+        changes.sibling = o->frame;
+        changes.stack_mode = Above;
+        XConfigureWindow(dpy, picture.xid, CWSibling | CWStackMode, &changes);
+    }
+
+    void RestackPicturesAbove(::Window frame) {
+        for (auto& [hwnd, w] : windows) {
+            if (w.kind != Kind::Picture || !w.xid || !w.mapped)
+                continue;
+            HWND owner = GetWindow(hwnd, GW_OWNER);
+            XWin* o = owner ? XWinOf(owner) : nullptr;
+            if (o && o->frame == frame)
+                Restack(w, hwnd);
+        }
+    }
+
+    // The child of the root that holds `xid`: itself, or a manager's frame.
+    ::Window FrameOf(::Window xid) {
+        ::Window current = xid;
+        for (int depth = 0; depth < 16; ++depth) {
+            ::Window rootReturn = 0, parent = 0;
+            ::Window* children = nullptr;
+            unsigned count = 0;
+            if (!XQueryTree(dpy, current, &rootReturn, &parent, &children, &count))
+                return xid;
+            if (children)
+                XFree(children);
+            if (parent == root || !parent)
+                return current;
+            current = parent;
+        }
+        return xid;
+    }
+
     void Sync(HWND hwnd) {
+        if (Ours(hwnd))
+            return;
         win32::WindowPicture picture;
         if (!IsWindow(hwnd) || !win32::GetWindowPicture(hwnd, picture)) {
             gone.insert(hwnd);
             return;
         }
         // Child windows are drawn into their top-level window's pixels; only
-        // top-level windows are X windows.
-        if (GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) {
+        // top-level windows are X windows, and the children of the desktop,
+        // which are windows on the desktop.
+        const bool onDesktop = desktop && GetParent(hwnd) == desktop;
+        if ((GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) && !onDesktop) {
             if (auto it = windows.find(hwnd); it != windows.end()) {
                 Destroy(it->second);
                 windows.erase(it);
@@ -272,30 +549,42 @@ struct X11Screen::Impl {
             if (w.xid && w.mapped) {
                 XUnmapWindow(dpy, w.xid);
                 w.mapped = false;
+                w.viewable = false;
             }
             return;
         }
-        if (w.xid && w.kind != kind)
+        // The hints of a managed window count when it is mapped: a window
+        // that changes what it is gets a new X window.
+        if (w.xid && (w.kind != kind || w.onDesktop != onDesktop))
             Destroy(w);
-        if (!w.xid)
-            Create(hwnd, w, kind, picture.rect);
+        const bool fresh = !w.xid;
+        if (fresh)
+            Create(hwnd, w, kind, onDesktop, picture.rect);
         const RECT& r = picture.rect;
-        if (r.left != w.rect.left || r.top != w.rect.top || r.right != w.rect.right ||
-            r.bottom != w.rect.bottom) {
+        const bool moved = r.left != w.rect.left || r.top != w.rect.top;
+        const bool sized = (r.right - r.left) != (w.rect.right - w.rect.left) ||
+                           (r.bottom - r.top) != (w.rect.bottom - w.rect.top);
+        if (moved || sized) {
             XMoveResizeWindow(dpy, w.xid, r.left, r.top,
                               static_cast<unsigned>(std::max<int>(1, r.right - r.left)),
                               static_cast<unsigned>(std::max<int>(1, r.bottom - r.top)));
             w.rect = r;
         }
         if (!w.mapped) {
-            XMapRaised(dpy, w.xid);
+            if (kind == Kind::Picture)
+                XMapWindow(dpy, w.xid);
+            else
+                XMapRaised(dpy, w.xid);
             w.mapped = true;
         }
-        if (kind == Kind::Picture) {
-            // The picture stays directly above the window it shows.
-            XRaiseWindow(dpy, w.xid);
+        if (kind == Kind::Picture && (fresh || moved))
+            Restack(w, hwnd);
+        if (kind != Kind::Picture && fresh)
+            RestackPicturesAbove(w.frame);
+        if (fresh || sized) {
+            std::lock_guard lock(mutex);
+            toPush.insert(hwnd);
         }
-        Push(w, picture);
     }
 
     HWND HwndOf(::Window xid) {
@@ -303,10 +592,25 @@ struct X11Screen::Impl {
         return it == byXid.end() ? nullptr : it->second;
     }
 
+    void HandleRootConfigure(const XConfigureEvent& e) {
+        // The frame that a display window rides on moved in the stack, or a
+        // window was put between them: the display window goes back on top
+        // of the frame.
+        for (auto& [hwnd, w] : windows) {
+            if (w.kind != Kind::Picture || !w.mapped || w.xid == e.window)
+                continue;
+            HWND owner = GetWindow(hwnd, GW_OWNER);
+            XWin* o = owner ? XWinOf(owner) : nullptr;
+            if (o && o->frame && (e.window == o->frame || e.above == o->frame))
+                Restack(w, hwnd);
+        }
+    }
+
     void Handle(XEvent& e) {
         switch (e.type) {
         case ButtonPress:
         case ButtonRelease: {
+            lastTime = e.xbutton.time;
             if (e.xbutton.button != Button1 && e.xbutton.button != Button3)
                 return;
             const auto button =
@@ -325,12 +629,14 @@ struct X11Screen::Impl {
             // Only the latest position matters.
             while (XCheckTypedEvent(dpy, MotionNotify, &e)) {
             }
+            lastTime = e.xmotion.time;
             win32::InjectMouse(e.xmotion.x_root, e.xmotion.y_root, win32::MouseAction::Move,
                                win32::MouseButton::NoButton);
             return;
         }
         case KeyPress:
         case KeyRelease: {
+            lastTime = e.xkey.time;
             const KeySym sym = XLookupKeysym(&e.xkey, 0);
             if (const UINT vk = VirtualKeyOf(sym))
                 win32::InjectKey(vk, e.type == KeyPress);
@@ -349,21 +655,67 @@ struct X11Screen::Impl {
                 if (HWND hwnd = HwndOf(e.xexpose.window))
                     Repaint(windows[hwnd]);
             return;
+        case MapNotify: {
+            if (e.xmap.event != e.xmap.window)
+                return;
+            HWND hwnd = HwndOf(e.xmap.window);
+            if (!hwnd)
+                return;
+            XWin& w = windows[hwnd];
+            w.viewable = true;
+            if (w.wantFocus) {
+                w.wantFocus = false;
+                XSetInputFocus(dpy, w.xid, RevertToParent, CurrentTime);
+            }
+            return;
+        }
+        case UnmapNotify:
+            if (e.xunmap.event == e.xunmap.window)
+                if (HWND hwnd = HwndOf(e.xunmap.window))
+                    windows[hwnd].viewable = false;
+            return;
+        case ReparentNotify: {
+            if (e.xreparent.event != e.xreparent.window)
+                return;
+            HWND hwnd = HwndOf(e.xreparent.window);
+            if (!hwnd)
+                return;
+            // A window manager framed it (or let it go): the display window
+            // now rides on that frame.
+            XWin& w = windows[hwnd];
+            w.frame = e.xreparent.parent == root ? w.xid : FrameOf(w.xid);
+            RestackPicturesAbove(w.frame);
+            return;
+        }
         case ConfigureNotify: {
+            if (e.xconfigure.event == root) {
+                HandleRootConfigure(e.xconfigure);
+                return;
+            }
+            if (e.xconfigure.event != e.xconfigure.window)
+                return;
             HWND hwnd = HwndOf(e.xconfigure.window);
             if (!hwnd)
                 return;
             XWin& w = windows[hwnd];
             if (w.kind == Kind::Picture)
                 return;
-            // A window manager moved the window: the layer follows.
-            int x = 0, y = 0;
-            ::Window child = 0;
-            XTranslateCoordinates(dpy, w.xid, root, 0, 0, &x, &y, &child);
+            // While the layer drags it, the layer says where it is.
+            if (grabbed == hwnd)
+                return;
+            // Root coordinates: the manager's synthetic notice, or a window
+            // straight on the root; a framed window's real notice is relative
+            // to its frame and says nothing about where it is.
+            if (!e.xconfigure.send_event && w.frame != w.xid)
+                return;
+            const int x = e.xconfigure.x;
+            const int y = e.xconfigure.y;
             if (x != w.rect.left || y != w.rect.top) {
                 const int width = w.rect.right - w.rect.left;
                 const int height = w.rect.bottom - w.rect.top;
                 w.rect = RECT{x, y, x + width, y + height};
+                // The layer follows; its coordinates of a desktop child are
+                // the desktop's, which start at the screen's corner.
                 SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             }
             return;
@@ -379,14 +731,15 @@ struct X11Screen::Impl {
         }
     }
 
+    // Window changes, capture and focus: applied at once, on every pass of
+    // the UI thread's message loop.
     void ApplyPending() {
-        std::set<HWND> sync, push, destroyed;
+        std::set<HWND> sync, destroyed;
         bool capChanged, focChanged;
         HWND cap, foc;
         {
             std::lock_guard lock(mutex);
             sync.swap(toSync);
-            push.swap(toPush);
             destroyed.swap(gone);
             capChanged = captureChanged;
             captureChanged = false;
@@ -396,6 +749,10 @@ struct X11Screen::Impl {
             foc = focus;
         }
         for (HWND hwnd : destroyed) {
+            {
+                std::lock_guard lock(mutex);
+                boxes.erase(hwnd);
+            }
             auto it = windows.find(hwnd);
             if (it != windows.end()) {
                 Destroy(it->second);
@@ -404,46 +761,175 @@ struct X11Screen::Impl {
         }
         for (HWND hwnd : sync)
             Sync(hwnd);
+        if (capChanged) {
+            XWin* w = cap ? XWinOf(cap) : nullptr;
+            if (w && w->mapped) {
+                // The drag's own grab, from the press that started it.
+                XGrabPointer(dpy, w->xid, False,
+                             ButtonPressMask | ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
+                             GrabModeAsync, 0, 0, lastTime);
+                grabbed = HwndOf(w->xid);
+            } else if (grabbed) {
+                XUngrabPointer(dpy, CurrentTime);
+                grabbed = nullptr;
+            }
+        }
+        // The desktop taking the activation hands the keyboard to the window
+        // on it that has the focus (after a message box, the gadget).
+        if (focChanged && foc == desktop)
+            foc = GetFocus();
+        if (focChanged && foc && foc != desktop) {
+            if (XWin* w = XWinOf(foc); w && w->kind != Kind::Picture) {
+                if (w->viewable)
+                    XSetInputFocus(dpy, w->xid, RevertToParent, CurrentTime);
+                else
+                    w->wantFocus = true; // once it is on the screen
+            }
+        }
+        XFlush(dpy);
+    }
+
+    // Pictures go out when the UI thread has caught up with its queue: the
+    // pump's WM_PAINT comes only then.
+    void SchedulePushes() {
+        bool pushes;
+        {
+            std::lock_guard lock(mutex);
+            pushes = !toPush.empty();
+        }
+        if (pushes && !deferred && pump && IsWindow(pump))
+            InvalidateRect(pump, nullptr, FALSE);
+        deferred = false;
+    }
+
+    static bool PaintPending(HWND hwnd) {
+        if (GetUpdateRect(hwnd, nullptr, FALSE) && IsWindowVisible(hwnd))
+            return true;
+        for (HWND c = GetWindow(hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+            if (PaintPending(c))
+                return true;
+        return false;
+    }
+
+    // Only the latest picture of each window that changed since the last time.
+    void PushPending() {
+        // A window still to paint makes a newer picture: wait for it.
+        for (const auto& [hwnd, w] : windows)
+            if (w.xid && PaintPending(hwnd)) {
+                deferred = true;
+                return;
+            }
+        std::set<HWND> push;
+        {
+            std::lock_guard lock(mutex);
+            push.swap(toPush);
+        }
         for (HWND hwnd : push) {
-            if (sync.count(hwnd))
+            if (Ours(hwnd))
                 continue;
             auto it = windows.find(hwnd);
             if (it == windows.end() || !it->second.xid) {
                 // A layered window shows nothing until its first picture:
                 // that picture is what makes its X window.
                 Sync(hwnd);
-                continue;
+                it = windows.find(hwnd);
+                if (it == windows.end() || !it->second.xid)
+                    continue;
+                std::lock_guard lock(mutex);
+                toPush.erase(hwnd);
             }
             win32::WindowPicture picture;
             if (win32::GetWindowPicture(hwnd, picture))
                 Push(it->second, picture);
         }
-        if (capChanged) {
-            HWND top = cap;
-            while (top && GetParent(top) && (GetWindowLongW(top, GWL_STYLE) & WS_CHILD))
-                top = GetParent(top);
-            auto it = top ? windows.find(top) : windows.end();
-            if (it != windows.end() && it->second.xid && it->second.mapped) {
-                XGrabPointer(dpy, it->second.xid, False,
-                             ButtonPressMask | ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
-                             GrabModeAsync, 0, 0, CurrentTime);
-                grabbed = top;
-            } else if (grabbed) {
-                XUngrabPointer(dpy, CurrentTime);
-                grabbed = nullptr;
-            }
-        }
-        if (focChanged && foc) {
-            auto it = windows.find(foc);
-            if (it != windows.end() && it->second.xid && it->second.mapped &&
-                it->second.kind != Kind::Picture) {
-                XWindowAttributes attrs{};
-                if (XGetWindowAttributes(dpy, it->second.xid, &attrs) &&
-                    attrs.map_state == IsViewable)
-                    XSetInputFocus(dpy, it->second.xid, RevertToParent, CurrentTime);
-            }
-        }
         XFlush(dpy);
+    }
+
+    static Impl* Of(HWND hwnd) {
+        return reinterpret_cast<Impl*>(GetWindowLongW(hwnd, GWL_USERDATA));
+    }
+
+    static LRESULT CALLBACK PumpProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+        if (msg == WM_PAINT) {
+            PAINTSTRUCT ps{};
+            BeginPaint(hwnd, &ps);
+            EndPaint(hwnd, &ps);
+            if (Impl* impl = Of(hwnd))
+                impl->PushPending();
+            return 0;
+        }
+        if (msg == WM_ERASEBKGND)
+            return 1;
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+
+    // The desktop draws nothing (the root window is the desktop) and hands
+    // the keyboard to the window on it when it is activated.
+    static LRESULT CALLBACK DesktopProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+        switch (msg) {
+        case WM_PAINT: {
+            PAINTSTRUCT ps{};
+            BeginPaint(hwnd, &ps);
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (!focus || focus == hwnd) {
+                    Impl* impl = Of(hwnd);
+                    for (HWND c = GetWindow(hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+                        if ((!impl || c != impl->pump) && IsWindowVisible(c) &&
+                            IsWindowEnabled(c)) {
+                            SetFocus(c);
+                            break;
+                        }
+                }
+            }
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
+        }
+    }
+
+    void CreateDesktop() {
+        HINSTANCE instance = GetModuleHandleW(nullptr);
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = DesktopProc;
+        wc.hInstance = instance;
+        wc.lpszClassName = kDesktopClass;
+        RegisterClassExW(&wc);
+        wc.lpfnWndProc = PumpProc;
+        wc.lpszClassName = kPumpClass;
+        RegisterClassExW(&wc);
+        const int width = DisplayWidth(dpy, screenNumber);
+        const int height = DisplayHeight(dpy, screenNumber);
+        // At the screen's corner, so that its client coordinates are the
+        // screen's. A click on a window on it activates it, and it hands the
+        // keyboard on (DesktopProc).
+        desktop = CreateWindowExW(0, kDesktopClass, kDesktopTitle, WS_POPUP | WS_VISIBLE, 0, 0,
+                                  width, height, nullptr, nullptr, instance, nullptr);
+        if (!desktop)
+            return;
+        SetWindowLongW(desktop, GWL_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        // Outside the screen: no input ever reaches it.
+        pump = CreateWindowExW(0, kPumpClass, nullptr, WS_CHILD | WS_VISIBLE, -1, -1, 1, 1, desktop,
+                               nullptr, instance, nullptr);
+        if (pump)
+            SetWindowLongW(pump, GWL_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+
+    void DestroyDesktop() {
+        if (desktop && IsWindow(desktop))
+            DestroyWindow(desktop);
+        desktop = nullptr;
+        pump = nullptr;
+        HINSTANCE instance = GetModuleHandleW(nullptr);
+        UnregisterClassW(kDesktopClass, instance);
+        UnregisterClassW(kPumpClass, instance);
     }
 };
 
@@ -451,11 +937,14 @@ std::unique_ptr<X11Screen> X11Screen::Open(const char* display, std::string* err
     auto impl = std::make_unique<Impl>();
     impl->dpy = XOpenDisplay(display);
     if (!impl->dpy) {
-        if (error)
-            *error = "cannot open the X display" +
-                     std::string(display ? std::string(" ") + display : std::string());
+        if (error) {
+            const char* name = display ? display : std::getenv("DISPLAY");
+            *error = name && *name ? std::string("cannot open the X display ") + name
+                                   : std::string("no X display (DISPLAY is not set)");
+        }
         return nullptr;
     }
+    XSetErrorHandler(IgnoreError);
     impl->screenNumber = DefaultScreen(impl->dpy);
     impl->root = RootWindow(impl->dpy, impl->screenNumber);
     int shapeEvent = 0, shapeError = 0;
@@ -465,20 +954,35 @@ std::unique_ptr<X11Screen> X11Screen::Open(const char* display, std::string* err
         XCloseDisplay(impl->dpy);
         return nullptr;
     }
-    impl->wmDelete = XInternAtom(impl->dpy, "WM_DELETE_WINDOW", False);
-    impl->wmProtocols = XInternAtom(impl->dpy, "WM_PROTOCOLS", False);
-    impl->netWmName = XInternAtom(impl->dpy, "_NET_WM_NAME", False);
-    impl->utf8String = XInternAtom(impl->dpy, "UTF8_STRING", False);
-    impl->motifHints = XInternAtom(impl->dpy, "_MOTIF_WM_HINTS", False);
+    impl->ProbeShm();
+    Display* dpy = impl->dpy;
+    impl->wmDelete = XInternAtom(dpy, "WM_DELETE_WINDOW", False);
+    impl->wmProtocols = XInternAtom(dpy, "WM_PROTOCOLS", False);
+    impl->netWmName = XInternAtom(dpy, "_NET_WM_NAME", False);
+    impl->netWmPid = XInternAtom(dpy, "_NET_WM_PID", False);
+    impl->netWmState = XInternAtom(dpy, "_NET_WM_STATE", False);
+    impl->netWmStateBelow = XInternAtom(dpy, "_NET_WM_STATE_BELOW", False);
+    impl->netWmStateSkipTaskbar = XInternAtom(dpy, "_NET_WM_STATE_SKIP_TASKBAR", False);
+    impl->netWmStateSkipPager = XInternAtom(dpy, "_NET_WM_STATE_SKIP_PAGER", False);
+    impl->netWmDesktop = XInternAtom(dpy, "_NET_WM_DESKTOP", False);
+    impl->netWmWindowType = XInternAtom(dpy, "_NET_WM_WINDOW_TYPE", False);
+    impl->netWmWindowTypeDialog = XInternAtom(dpy, "_NET_WM_WINDOW_TYPE_DIALOG", False);
+    impl->utf8String = XInternAtom(dpy, "UTF8_STRING", False);
+    impl->motifHints = XInternAtom(dpy, "_MOTIF_WM_HINTS", False);
+    // Frames of managed windows come and go and restack on the root.
+    XSelectInput(dpy, impl->root, SubstructureNotifyMask);
     impl->thread = GetCurrentThreadId();
     std::unique_ptr<X11Screen> screen(new X11Screen(std::move(impl)));
     win32::InstallScreen(screen.get());
+    screen->m_impl->CreateDesktop();
     return screen;
 }
 
 X11Screen::X11Screen(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
 
 X11Screen::~X11Screen() {
+    if (GetCurrentThreadId() == m_impl->thread)
+        m_impl->DestroyDesktop();
     if (win32::InstalledScreen() == this)
         win32::InstallScreen(nullptr);
     for (auto& [hwnd, w] : m_impl->windows)
@@ -489,6 +993,8 @@ X11Screen::~X11Screen() {
 }
 
 void X11Screen::WindowChanged(HWND hwnd) {
+    if (m_impl->Ours(hwnd))
+        return;
     {
         std::lock_guard lock(m_impl->mutex);
         m_impl->toSync.insert(hwnd);
@@ -507,6 +1013,8 @@ void X11Screen::WindowDestroyed(HWND hwnd) {
 }
 
 void X11Screen::WindowContentChanged(HWND hwnd) {
+    if (m_impl->Ours(hwnd))
+        return;
     {
         std::lock_guard lock(m_impl->mutex);
         m_impl->toPush.insert(hwnd);
@@ -532,6 +1040,14 @@ void X11Screen::FocusWindowChanged(HWND hwnd) {
     m_impl->Wake();
 }
 
+void X11Screen::MessageBoxShown(HWND box, const std::wstring&, const std::wstring&, UINT) {
+    {
+        std::lock_guard lock(m_impl->mutex);
+        m_impl->boxes.insert(box);
+    }
+    m_impl->Wake();
+}
+
 int X11Screen::EventFd() const {
     return ConnectionNumber(m_impl->dpy);
 }
@@ -550,6 +1066,11 @@ void X11Screen::ProcessEvents() {
         m_impl->Handle(e);
     }
     m_impl->ApplyPending();
+    m_impl->SchedulePushes();
+}
+
+void X11Screen::WaitForServer() {
+    XSync(m_impl->dpy, False);
 }
 
 SIZE X11Screen::ScreenSize() const {

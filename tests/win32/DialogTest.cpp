@@ -150,6 +150,30 @@ TEST_F(Dialogs, SendFromAnotherThreadCompletesWhileAMessageBoxIsOpen) {
     DestroyWindow(hwnd);
 }
 
+TEST(MessageBox, ALongTextIsCutSoThatTheBoxAndItsButtonStayOnTheScreen) {
+    testing_support::Watchdog watchdog;
+    screen::HeadlessScreen screen;
+    std::wstring text;
+    for (int i = 0; i < 500; ++i)
+        text += L"line " + std::to_wstring(i) + L"\r\n";
+    RECT box{}, ok{};
+    std::thread user([&] {
+        ASSERT_TRUE(screen.WaitForMessageBoxes(1, 20000));
+        const HWND hwnd = screen.MessageBoxes()[0].box;
+        GetWindowRect(hwnd, &box);
+        GetWindowRect(GetDlgItem(hwnd, IDOK), &ok);
+        screen.AnswerMessageBox(hwnd);
+    });
+    EXPECT_EQ(MessageBoxW(nullptr, text.c_str(), L"Report", MB_OK), IDOK);
+    user.join();
+    const SIZE size = screen.ScreenSize();
+    EXPECT_GE(box.top, 0);
+    EXPECT_LE(box.bottom, size.cy);
+    EXPECT_GT(ok.bottom, ok.top);
+    EXPECT_LE(ok.bottom, box.bottom);
+    EXPECT_EQ(screen.MessageBoxes()[0].text, text); // what was asked is kept whole
+}
+
 TEST(DialogTemplate, ReaderRejectsEveryTruncation) {
     const auto bytes = OkCancelDialog().Bytes();
     auto full = win32::detail::ParseDialogTemplate(bytes.data(), bytes.size());

@@ -27,7 +27,8 @@ INT_PTR CALLBACK MessageBoxDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
     }
 }
 
-DialogTemplate MessageBoxTemplate(const std::wstring& text, const std::wstring& caption) {
+DialogTemplate MessageBoxTemplate(const std::wstring& text, const std::wstring& caption,
+                                  std::size_t maxLines) {
     // Laid out in dialog units of the shell font: about four units a
     // character, eight a line.
     std::size_t lines = 1;
@@ -41,7 +42,8 @@ DialogTemplate MessageBoxTemplate(const std::wstring& text, const std::wstring& 
             longest = std::max(longest, ++current);
         }
     }
-    lines = std::min<std::size_t>(lines, 60);
+    // A box taller than the screen would hide its OK button: the text is cut.
+    lines = std::min<std::size_t>(lines, std::max<std::size_t>(maxLines, 1));
     const short textWidth = static_cast<short>(std::clamp<std::size_t>(longest * 4 + 8, 100, 480));
     const short textHeight = static_cast<short>(lines * 9 + 4);
 
@@ -103,12 +105,14 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
     if (disable)
         EnableWindow(ownerTop, FALSE);
 
-    DialogTemplate t = MessageBoxTemplate(body, title);
-    // Centred on the screen.
+    // Centred on the screen, and no taller than it (with room for a frame).
     SIZE screen{1024, 768};
     if (ScreenBackend* backend = InstalledScreen())
         screen = backend->ScreenSize();
     const SIZE base = DialogBaseUnits(DialogFont{L"MS Shell Dlg", 9, 0, false, 1});
+    const long fitUnits = (std::max<long>(screen.cy - 48, 0) * 8) / std::max<LONG>(base.cy, 1);
+    const std::size_t fitLines = static_cast<std::size_t>(std::max<long>(fitUnits - 44, 0) / 9);
+    DialogTemplate t = MessageBoxTemplate(body, title, std::min<std::size_t>(fitLines, 60));
     const int widthPx = t.cx * base.cx / 4;
     const int heightPx = t.cy * base.cy / 8;
     t.x =

@@ -4,6 +4,7 @@
 // another thread that plays the user: it waits for windows, reads panels,
 // answers message boxes and presses keys.
 
+#include <Eventually.h>
 #include <Watchdog.h>
 #include <chrono>
 #include <functional>
@@ -38,18 +39,7 @@ inline std::wstring Panel(HWND dialog, int id) {
     return text;
 }
 
-// Polls `done` until it holds or `ms` pass; the watchdog of the test bounds
-// everything else.
-template <class F>
-bool Eventually(F done, int ms = 10000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::yield();
-    }
-    return true;
-}
+using testing_support::Eventually;
 
 inline int RunApp(screen::HeadlessScreen& screen, std::function<void()> script) {
     testing_support::Watchdog watchdog(std::chrono::seconds(60));

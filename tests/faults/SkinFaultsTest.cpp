@@ -3,6 +3,7 @@
 // window or a GDI object behind.
 
 #include <DialogTemplateBuilder.h>
+#include <Eventually.h>
 #include <Watchdog.h>
 #include <chrono>
 #include <gtest/gtest.h>
@@ -80,16 +81,7 @@ HWND DisplayOf(HWND dialog) {
     return nullptr;
 }
 
-template <class F>
-bool Eventually(F done, int ms = 10000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::yield();
-    }
-    return true;
-}
+using testing_support::Eventually;
 
 TEST(SkinFaults, ADialogWithoutAPictureRunsUnseenAndEndsNormally) {
     testing_support::Watchdog watchdog;

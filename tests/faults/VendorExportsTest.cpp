@@ -3,6 +3,7 @@
 // panels keep their captions; without "InitCpuUsage" it runs; without
 // "Finit" the teardown skips the call. No box, and the other collectors go on.
 
+#include <Eventually.h>
 #include <Watchdog.h>
 #include <atomic>
 #include <chrono>
@@ -40,16 +41,7 @@ std::size_t ThreadCount() {
     return n;
 }
 
-template <class F>
-bool Eventually(F done, int ms = 10000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::yield();
-    }
-    return true;
-}
+using testing_support::Eventually;
 
 HWND MainDialog() {
     for (HWND hwnd : win32::TopLevelWindowsBottomUp())

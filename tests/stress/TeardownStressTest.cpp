@@ -12,6 +12,7 @@
 
 #include "Threads.h" // the UI thread's queue: a panel write waiting there is a blocked collector
 
+#include <Eventually.h>
 #include <Watchdog.h>
 #include <array>
 #include <atomic>
@@ -87,17 +88,7 @@ std::size_t OpenFileCount() {
     return n;
 }
 
-// Polls until `done` holds or `ms` pass.
-template <class F>
-bool Eventually(F done, int ms = 10000) {
-    const auto end = Clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-        if (Clock::now() > end)
-            return false;
-        std::this_thread::yield();
-    }
-    return true;
-}
+using testing_support::Eventually;
 
 HWND MainDialog() {
     for (HWND hwnd : win32::TopLevelWindowsBottomUp())

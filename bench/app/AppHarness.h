@@ -50,7 +50,7 @@ using Clock = std::chrono::steady_clock;
 
 inline HWND MainDialog() {
     for (HWND hwnd : win32::TopLevelWindowsBottomUp())
-        if (GetDlgItem(hwnd, IDC_CPU))
+        if (GetDlgItem(hwnd, IDC_CPU) && GetDlgItem(hwnd, IDCANCEL)) // all controls made
             return hwnd;
     return nullptr;
 }

@@ -5,6 +5,7 @@
 // answers message boxes and presses keys.
 
 #include <Eventually.h>
+#include <MainDialog.h>
 #include <Watchdog.h>
 #include <chrono>
 #include <functional>
@@ -18,12 +19,7 @@
 
 namespace app_test {
 
-inline HWND MainDialog() {
-    for (HWND hwnd : win32::TopLevelWindowsBottomUp())
-        if (GetDlgItem(hwnd, IDC_CPU))
-            return hwnd;
-    return nullptr;
-}
+using testing_support::MainDialog;
 
 inline HWND DisplayWindow(HWND dialog) {
     for (HWND hwnd : win32::TopLevelWindowsBottomUp())

@@ -4,6 +4,7 @@
 // "Finit" the teardown skips the call. No box, and the other collectors go on.
 
 #include <Eventually.h>
+#include <MainDialog.h>
 #include <Watchdog.h>
 #include <atomic>
 #include <chrono>
@@ -43,12 +44,7 @@ std::size_t ThreadCount() {
 
 using testing_support::Eventually;
 
-HWND MainDialog() {
-    for (HWND hwnd : win32::TopLevelWindowsBottomUp())
-        if (GetDlgItem(hwnd, IDC_CPU))
-            return hwnd;
-    return nullptr;
-}
+using testing_support::MainDialog;
 
 std::wstring Panel(HWND dialog, int id) {
     wchar_t text[1024]{};

@@ -13,6 +13,7 @@
 #include "Threads.h" // the UI thread's queue: a panel write waiting there is a blocked collector
 
 #include <Eventually.h>
+#include <MainDialog.h>
 #include <Watchdog.h>
 #include <array>
 #include <atomic>
@@ -90,12 +91,7 @@ std::size_t OpenFileCount() {
 
 using testing_support::Eventually;
 
-HWND MainDialog() {
-    for (HWND hwnd : win32::TopLevelWindowsBottomUp())
-        if (GetDlgItem(hwnd, IDC_CPU))
-            return hwnd;
-    return nullptr;
-}
+using testing_support::MainDialog;
 
 HWND DisplayWindow(HWND dialog) {
     for (HWND hwnd : win32::TopLevelWindowsBottomUp())

@@ -99,4 +99,30 @@ TEST(GdiCore, UpdateLayeredWindowTakesThePictureAndItsSizeAtTheSamePlace) {
     DestroyWindow(w);
 }
 
+TEST(GdiCore, AWindowWithoutASurfaceAndItsChildrenPaintNothingAnywhere) {
+    screen::HeadlessScreen screen(300, 300, 0xFF000000);
+    HWND desk = CreateWindowExW(0, L"Static", nullptr, WS_POPUP | WS_VISIBLE, 0, 0, 300, 300,
+                                nullptr, nullptr, nullptr, nullptr);
+    HWND child = CreateWindowExW(0, L"Static", nullptr, WS_CHILD | WS_VISIBLE, 10, 10, 50, 50, desk,
+                                 nullptr, nullptr, nullptr);
+    EXPECT_FALSE(win32::DropWindowSurface(child)); // only a top-level window has one
+    ASSERT_TRUE(win32::DropWindowSurface(desk));
+    SetWindowPos(desk, nullptr, 0, 0, 400, 400, SWP_NOZORDER | SWP_NOMOVE); // and it stays so
+    for (HWND hwnd : {desk, child}) {
+        HDC dc = GetDC(hwnd);
+        ASSERT_NE(dc, nullptr); // a DC all the same, which draws nothing
+        HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
+        RECT all{-1000, -1000, 1000, 1000};
+        FillRect(dc, &all, white);
+        DeleteObject(white);
+        ReleaseDC(hwnd, dc);
+    }
+    win32::WindowPicture picture;
+    ASSERT_TRUE(win32::GetWindowPicture(desk, picture));
+    EXPECT_EQ(picture.width, 0);
+    EXPECT_TRUE(picture.pixels.empty());
+    EXPECT_EQ(screen.PixelAt(20, 20), 0xFF000000u);
+    DestroyWindow(desk);
+}
+
 } // namespace

@@ -21,6 +21,17 @@ std::vector<HWND> TopLevelWindowsBottomUp() {
     return table.BottomUp();
 }
 
+bool DropWindowSurface(HWND hwnd) {
+    auto& table = detail::Windows();
+    std::lock_guard lock(table.mutex);
+    detail::Window* w = table.Find(hwnd);
+    if (!w || w->parent)
+        return false;
+    w->surface.dropped = true;
+    w->surface.Resize(0, 0);
+    return true;
+}
+
 bool GetWindowPicture(HWND hwnd, WindowPicture& picture) {
     auto& table = detail::Windows();
     std::lock_guard lock(table.mutex);

@@ -6,13 +6,15 @@
 namespace win32::detail {
 
 void PixelStore::Resize(int w, int h) {
-    w = std::max(w, 0);
-    h = std::max(h, 0);
+    w = dropped ? 0 : std::max(w, 0);
+    h = dropped ? 0 : std::max(h, 0);
     if (w == width && h == height)
         return;
     width = w;
     height = h;
     pixels.assign(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0xFF000000u);
+    if (dropped)
+        pixels.shrink_to_fit();
 }
 
 std::wstring FoldCase(const std::wstring& s) {

@@ -34,6 +34,7 @@ struct PixelStore {
     int width = 0;
     int height = 0;
     std::vector<std::uint32_t> pixels;
+    bool dropped = false; // the screen never shows it: stays 0 x 0
     void Resize(int w, int h);
 };
 

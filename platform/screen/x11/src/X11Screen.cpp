@@ -914,6 +914,7 @@ struct X11Screen::Impl {
                                   width, height, nullptr, nullptr, instance, nullptr);
         if (!desktop)
             return;
+        win32::DropWindowSurface(desktop); // never an X window: nothing shows its pixels
         SetWindowLongW(desktop, GWL_USERDATA, reinterpret_cast<LONG_PTR>(this));
         // Outside the screen: no input ever reaches it.
         pump = CreateWindowExW(0, kPumpClass, nullptr, WS_CHILD | WS_VISIBLE, -1, -1, 1, 1, desktop,

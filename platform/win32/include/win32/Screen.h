@@ -77,6 +77,11 @@ struct WindowPicture {
 };
 bool GetWindowPicture(HWND hwnd, WindowPicture& picture);
 
+// For a top-level window that the screen never shows: it keeps no pixels of
+// its own, and what it and its children paint goes nowhere. A window the
+// size of the screen would otherwise hold a screenful of memory for nothing.
+bool DropWindowSurface(HWND hwnd);
+
 // Number of live GDI objects (DCs, bitmaps, brushes, fonts, pens) handed out
 // by the layer, as GetGuiResources would count them.
 std::size_t GdiObjectCount();
